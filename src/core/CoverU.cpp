@@ -28,6 +28,7 @@ void TCoverClass::RemoveBlock(int pos, bool update) {
 }
 
 void TCoverClass::StoreBest() {
+    std::lock_guard lock(BestLock);
     BestRanks.SetSortMode(TIntegerStore::smNone);
     BestRanks.Clear();
     for (int pos = 1; pos <= BlockCount(); ++pos) {
@@ -57,9 +58,27 @@ void TCoverClass::CreateRandom(int count, TtdBasePRNG& random) {
 }
 
 void TCoverClass::ClearAll() {
+    std::lock_guard lock(BestLock);
     BestRanks.SetSortMode(TIntegerStore::smNone);
     BestRanks.Clear();
     Blocks.Clear();
+}
+
+} // namespace corvina
+
+namespace corvina {
+
+std::vector<int32_t> TCoverClass::BestSnapshot() const {
+    std::lock_guard lock(BestLock);
+    return BestRanks.Values();
+}
+
+void TCoverClass::SetBest(const std::vector<int32_t>& ranks) {
+    std::lock_guard lock(BestLock);
+    BestRanks.SetSortMode(TIntegerStore::smNone);
+    BestRanks.Clear();
+    for (int32_t r : ranks) BestRanks.AddInteger(r);
+    BestRanks.SetSortMode(TIntegerStore::smAscending);
 }
 
 } // namespace corvina

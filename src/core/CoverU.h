@@ -2,6 +2,8 @@
 // The covering store: the current covering (ordered blocks) and the best covering
 // (ascending ranks), with the block parameters of the run.
 #include <cstdint>
+#include <mutex>
+#include <vector>
 
 #include "BasePRNGU.h"
 #include "BaseStoreU.h"
@@ -11,6 +13,8 @@ namespace corvina {
 
 class TCoverClass {
   public:
+    // Written only on the owning thread, and then under BestLock, so that a worker
+    // can take a consistent copy at any time through BestSnapshot.
     TIntegerStore BestRanks;
     TRecordStore<TCoveringBlock> Blocks;
     TBlockParameters Params;
@@ -27,6 +31,13 @@ class TCoverClass {
     void RestoreBest();
     void CreateRandom(int count, TtdBasePRNG& random);
     void ClearAll();
+    // A consistent copy of the best covering's ranks, safe to take from any thread.
+    std::vector<int32_t> BestSnapshot() const;
+    // Replaces the best covering's ranks (ascending afterwards), e.g. after an import.
+    void SetBest(const std::vector<int32_t>& ranks);
+
+  private:
+    mutable std::mutex BestLock;
 };
 
 } // namespace corvina

@@ -1,0 +1,45 @@
+#pragma once
+// The per-requirement tables of a coverage engine: how many m-subsets one block
+// covers and the patterns that turn any block into the ranks it covers.
+#include <cstdint>
+#include <span>
+
+#include "CoverDataU.h"
+#include "core/TypesU.h"
+
+namespace corvina {
+
+class TCoverEngineDataClass : public TCoverDataClass {
+  public:
+    // Raises ECorvinaError when the requirement is not valid or C(v, m) is too
+    // large for the tables.
+    TCoverEngineDataClass(int v, int k, int t, int m, int LBase, double LRate);
+
+    int32_t CoverPerBlock = 0;
+    int32_t OnePointGain = 0;
+    int32_t MSubsetTotal = 0;
+    // CoverPerBlock patterns of m entries, flat. Entry e <= 0 is block point -e
+    // (0-based), e > 0 complement point e (1-based). Within a pattern the block
+    // entries come first, each run ascending.
+    TShortIntArray Patterns;
+    // Per pattern, how many of its entries are block points.
+    TShortIntArray PatternBlockPoints;
+    TShortIntArray ReferenceBlock;
+    TShortIntArray Scratch;
+
+    // Writes the CoverPerBlock ranks covered by the block into `ranks`, ascending.
+    void CoveredRanks(const int8_t* points, const int8_t* complement, int32_t* ranks);
+    // Ranks in pattern order, unsorted.
+    void CoveredRanksUnsorted(const int8_t* points, const int8_t* complement, int32_t* ranks);
+
+    static int32_t MSubsetCount(int v, int m);
+    static int32_t OneBlockCoverCount(int v, int k, int t, int m);
+    static bool HasCommonPoints(std::span<const int8_t> a, std::span<const int8_t> b, int t);
+
+  private:
+    void BuildPatterns();
+    void ComputeOnePointGain();
+    TIntArray SortBuffer;
+};
+
+} // namespace corvina
