@@ -76,24 +76,9 @@ void TCoverEngineDataClass::BuildPatterns() {
 
 void TCoverEngineDataClass::CoveredRanksUnsorted(const int8_t* points, const int8_t* complement,
                                                  int32_t* ranks) {
-    const int8_t* pattern = Patterns.data();
     int8_t* s = Scratch.data();
-    for (int32_t i = 0; i < CoverPerBlock; ++i, pattern += m) {
-        // Block points and complement points are each ascending: merge the two runs.
-        const int j = PatternBlockPoints[i];
-        int a = 0, b = j, o = 0;
-        while (a < j && b < m) {
-            const int8_t x = points[-pattern[a]], y = complement[pattern[b]];
-            if (x < y) {
-                s[o++] = x;
-                ++a;
-            } else {
-                s[o++] = y;
-                ++b;
-            }
-        }
-        while (a < j) s[o++] = points[-pattern[a++]];
-        while (b < m) s[o++] = complement[pattern[b++]];
+    for (int32_t i = 0; i < CoverPerBlock; ++i) {
+        CoveredSubset(i, points, complement, s);
         ranks[i] = BlockRank(s, v, m);
     }
 }

@@ -29,6 +29,26 @@ class TCoverEngineDataClass : public TCoverDataClass {
 
     // Writes the CoverPerBlock ranks covered by the block into `ranks`, ascending.
     void CoveredRanks(const int8_t* points, const int8_t* complement, int32_t* ranks);
+    // The m-subset of pattern i applied to a block, ascending, into out[0..m-1].
+    void CoveredSubset(int32_t i, const int8_t* points, const int8_t* complement,
+                       int8_t* out) const {
+        const int8_t* pattern = &Patterns[static_cast<size_t>(i) * m];
+        // Block points and complement points are each ascending: merge the two runs.
+        const int j = PatternBlockPoints[i];
+        int a = 0, b = j, o = 0;
+        while (a < j && b < m) {
+            const int8_t x = points[-pattern[a]], y = complement[pattern[b]];
+            if (x < y) {
+                out[o++] = x;
+                ++a;
+            } else {
+                out[o++] = y;
+                ++b;
+            }
+        }
+        while (a < j) out[o++] = points[-pattern[a++]];
+        while (b < m) out[o++] = complement[pattern[b++]];
+    }
     // Ranks in pattern order, unsorted.
     void CoveredRanksUnsorted(const int8_t* points, const int8_t* complement, int32_t* ranks);
 
