@@ -74,19 +74,78 @@ void TCoverEngineDataClass::BuildPatterns() {
     }
 }
 
-void TCoverEngineDataClass::CoveredRanksUnsorted(const int8_t* points, const int8_t* complement,
-                                                 int32_t* ranks) {
+void TCoverEngineDataClass::CoveredRanksByPatterns(const int8_t* points, const int8_t* complement,
+                                                   int32_t* ranks) {
     int8_t* s = Scratch.data();
     for (int32_t i = 0; i < CoverPerBlock; ++i) {
         CoveredSubset(i, points, complement, s);
         ranks[i] = BlockRank(s, v, m);
     }
+    std::sort(ranks, ranks + CoverPerBlock);
 }
 
-void TCoverEngineDataClass::CoveredRanks(const int8_t* points, const int8_t* complement,
-                                         int32_t* ranks) {
-    CoveredRanksUnsorted(points, complement, ranks);
-    std::sort(ranks, ranks + CoverPerBlock);
+namespace {
+
+struct TRankWalk {
+    const int32_t (*offset)[MaxPoints + 1][MaxPoints + 1];
+    int v, m, t;
+    uint8_t inBlock[MaxPoints + 2];
+    int8_t blockAfter[MaxPoints + 2]; // block points greater than p
+    int8_t blockPoints[MaxBlockSize];
+    int k;
+    int32_t* out;
+
+    // Chooses the (depth+1)-th point after `prev`, with `bc` block points so far.
+    void Walk(int depth, int prev, int bc, int32_t rank) {
+        const int remaining = m - depth;
+        const int need = t - bc;
+        if (need > remaining || need > blockAfter[prev]) return;
+        const int32_t(*row)[MaxPoints + 1] = offset[remaining - 1];
+        const int32_t* cell = row[v - prev];
+        if (need == remaining) {
+            // Only block points can still be taken.
+            for (int i = k - blockAfter[prev]; i < k; ++i) {
+                const int p = blockPoints[i];
+                if (p > v - remaining + 1) break;
+                const int32_t r = rank + cell[p - prev - 1];
+                if (remaining == 1)
+                    *out++ = r;
+                else
+                    Walk(depth + 1, p, bc + 1, r);
+            }
+            return;
+        }
+        const int last = v - remaining + 1;
+        if (remaining == 1) {
+            // need <= 0 here: every point completes a covered subset.
+            for (int p = prev + 1; p <= last; ++p) *out++ = rank + cell[p - prev - 1];
+            return;
+        }
+        for (int p = prev + 1; p <= last; ++p)
+            Walk(depth + 1, p, bc + inBlock[p], rank + cell[p - prev - 1]);
+    }
+};
+
+} // namespace
+
+void TCoverEngineDataClass::CoveredRanks(const int8_t* points, int32_t* ranks) const {
+    TRankWalk w{};
+    w.offset = detail::RankTables().Offset;
+    w.v = v;
+    w.m = m;
+    w.t = t;
+    w.k = k;
+    w.out = ranks;
+    for (int i = 0; i < k; ++i) {
+        w.inBlock[points[i]] = 1;
+        w.blockPoints[i] = points[i];
+    }
+    int after = k;
+    for (int p = 0; p <= v; ++p) {
+        if (p > 0 && w.inBlock[p]) --after;
+        w.blockAfter[p] = static_cast<int8_t>(after);
+    }
+    w.Walk(0, 0, 0, 0);
 }
 
 void TCoverEngineDataClass::ComputeOnePointGain() {

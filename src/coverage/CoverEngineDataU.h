@@ -28,7 +28,15 @@ class TCoverEngineDataClass : public TCoverDataClass {
     TShortIntArray Scratch;
 
     // Writes the CoverPerBlock ranks covered by the block into `ranks`, ascending.
-    void CoveredRanks(const int8_t* points, const int8_t* complement, int32_t* ranks);
+    // Enumerates the covered m-subsets in rank order, adding the rank offsets level
+    // by level, so no subset is built, ranked from scratch or sorted.
+    void CoveredRanks(const int8_t* points, int32_t* ranks) const;
+    void CoveredRanks(const int8_t* points, const int8_t* /*complement*/, int32_t* ranks) const {
+        CoveredRanks(points, ranks);
+    }
+    // The plain way: apply every pattern, rank the subset, sort. Kept as the
+    // reference the fast enumeration is checked and measured against.
+    void CoveredRanksByPatterns(const int8_t* points, const int8_t* complement, int32_t* ranks);
     // The m-subset of pattern i applied to a block, ascending, into out[0..m-1].
     void CoveredSubset(int32_t i, const int8_t* points, const int8_t* complement,
                        int8_t* out) const {
@@ -49,8 +57,6 @@ class TCoverEngineDataClass : public TCoverDataClass {
         while (a < j) out[o++] = points[-pattern[a++]];
         while (b < m) out[o++] = complement[pattern[b++]];
     }
-    // Ranks in pattern order, unsorted.
-    void CoveredRanksUnsorted(const int8_t* points, const int8_t* complement, int32_t* ranks);
 
     static int32_t MSubsetCount(int v, int m);
     static int32_t OneBlockCoverCount(int v, int k, int t, int m);

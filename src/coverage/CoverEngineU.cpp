@@ -62,43 +62,45 @@ void TCoverEngineClass::Recount(bool pointDemandEnabled) {
     for (int32_t r : FilteredList)
         if (r >= 0 && r < Data->MSubsetTotal && Counts[r] >= L) ++filtered;
     FilteredCovered = TrialFilteredCovered = BestFilteredCovered = filtered;
+    FilterMark.assign(FilteredList.empty() ? 0 : Counts.size(), 0);
+    for (int32_t r : FilteredList)
+        if (r >= 0 && r < Data->MSubsetTotal) FilterMark[r] = 1;
 }
 
+namespace {
+// Transient marks in the high bits of Counts while a move is evaluated or applied;
+// counts never come near them (a covering has far fewer than 2^28 blocks).
+constexpr int32_t MarkNew = 1 << 30;
+constexpr int32_t MarkBoth = 1 << 29;
+} // namespace
+
+// Instead of a merge walk, the new list's ranks are marked in Counts, so a rank in
+// both lists is recognised by its mark: the same delta as the merge, without its
+// unpredictable branches.
 template <bool Filtered>
 int32_t TCoverEngineClass::Walk(const int32_t* oldList, const int32_t* newList) {
     const int32_t n = Data->CoverPerBlock;
     const int32_t L = Data->LBase;
-    const int32_t* counts = Counts.data();
+    int32_t* counts = Counts.data();
+    const uint8_t* filtered = FilterMark.data();
     int32_t delta = 0, filteredDelta = 0;
-    auto inFilter = [&](int32_t r) { return SearchSorted(r, FilteredList) >= 0; };
-    auto lose = [&](int32_t r) {
-        if (counts[r] == L) {
-            --delta;
-            if (Filtered && inFilter(r)) --filteredDelta;
-        }
-    };
-    auto gain = [&](int32_t r) {
-        if (counts[r] == L - 1) {
-            ++delta;
-            if (Filtered && inFilter(r)) ++filteredDelta;
-        }
-    };
-    int32_t i = 0, j = 0;
-    while (i < n && j < n) {
-        const int32_t a = oldList[i], b = newList[j];
-        if (a == b) {
-            ++i;
-            ++j;
-        } else if (a < b) {
-            lose(a);
-            ++i;
-        } else {
-            gain(b);
-            ++j;
-        }
+    for (int32_t j = 0; j < n; ++j) counts[newList[j]] |= MarkNew;
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t r = oldList[i];
+        const int32_t c = counts[r];
+        const int32_t lost = c == L; // a marked count never equals L
+        delta -= lost;
+        if (Filtered) filteredDelta -= lost & filtered[r];
+        counts[r] = c | ((c & MarkNew) >> 1);
     }
-    for (; i < n; ++i) lose(oldList[i]);
-    for (; j < n; ++j) gain(newList[j]);
+    for (int32_t j = 0; j < n; ++j) {
+        const int32_t r = newList[j];
+        const int32_t c = counts[r];
+        const int32_t gained = c == (MarkNew | (L - 1)); // not when also in the old list
+        delta += gained;
+        if (Filtered) filteredDelta += gained & filtered[r];
+        counts[r] = c & ~(MarkNew | MarkBoth);
+    }
     if (Filtered) FilteredDelta = filteredDelta;
     return delta;
 }
@@ -112,7 +114,8 @@ int32_t TCoverEngineClass::Delta(int32_t a, int32_t b, int c) {
         NewList = Speedup->GetList(b, 0);
         NewRank = b;
     }
-    return UseFilteredDelta ? Walk<true>(OldList, NewList) : Walk<false>(OldList, NewList);
+    return UseFilteredDelta && !FilterMark.empty() ? Walk<true>(OldList, NewList)
+                                                   : Walk<false>(OldList, NewList);
 }
 
 void TCoverEngineClass::Apply() {
@@ -120,28 +123,28 @@ void TCoverEngineClass::Apply() {
     const int32_t n = Data->CoverPerBlock;
     const int32_t L = Data->LBase;
     int32_t* counts = Counts.data();
-    auto lose = [&](int32_t r) {
-        if (PointDemandEnabled && counts[r] == L) AddDemand(r, 1);
-        --counts[r];
-    };
-    auto gain = [&](int32_t r) {
-        if (PointDemandEnabled && counts[r] == L - 1) AddDemand(r, -1);
-        ++counts[r];
-    };
-    int32_t i = 0, j = 0;
-    while (i < n && j < n) {
-        const int32_t a = OldList[i], b = NewList[j];
-        if (a == b) {
-            ++i;
-            ++j;
-        } else if (a < b) {
-            lose(OldList[i++]);
-        } else {
-            gain(NewList[j++]);
+    for (int32_t j = 0; j < n; ++j) counts[NewList[j]] |= MarkNew;
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t r = OldList[i];
+        const int32_t c = counts[r];
+        if (c & MarkNew) {
+            counts[r] = c | MarkBoth;
+            continue;
         }
+        if (PointDemandEnabled && c == L) AddDemand(r, 1); // becomes not covered
+        counts[r] = c - 1;
     }
-    for (; i < n; ++i) lose(OldList[i]);
-    for (; j < n; ++j) gain(NewList[j]);
+    for (int32_t j = 0; j < n; ++j) {
+        const int32_t r = NewList[j];
+        const int32_t c = counts[r];
+        if (c & MarkBoth) {
+            counts[r] = c & ~(MarkNew | MarkBoth);
+            continue;
+        }
+        const int32_t plain = c & ~MarkNew;
+        if (PointDemandEnabled && plain == L - 1) AddDemand(r, -1); // becomes covered
+        counts[r] = plain + 1;
+    }
 }
 
 int32_t TCoverEngineClass::DependencyCount(int position, bool filteredOnly) {
@@ -151,7 +154,7 @@ int32_t TCoverEngineClass::DependencyCount(int position, bool filteredOnly) {
     int32_t count = 0;
     for (int32_t i = 0; i < Data->CoverPerBlock; ++i)
         if (Counts[list[i]] == Data->LBase &&
-            (!filteredOnly || SearchSorted(list[i], FilteredList) >= 0))
+            (!filteredOnly || (!FilterMark.empty() && FilterMark[list[i]])))
             ++count;
     return count;
 }

@@ -43,6 +43,7 @@ class TCoverEngineClass {
     const int32_t* OldList = nullptr;
     const int32_t* NewList = nullptr;
     TIntArray FilteredList;
+    std::vector<uint8_t> FilterMark; // 1 for the ranks of FilteredList
 
     // Creates the speedup with this engine's share of the budget, then recounts.
     void CreateSpeedup(int64_t megabytes, bool enableSpecialSpeedup, bool buildComplete);

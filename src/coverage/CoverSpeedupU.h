@@ -19,7 +19,7 @@ class TCoverSpeedupClass {
     TCoverSpeedupClass(TCoverEngineDataClass& data, const TCoverClass& cover, TIntArray filterList,
                        int64_t budgetMB, bool enableSpecialSpeedup, bool buildComplete);
 
-    // The covered list of the block with `rank`; `position` is its 1-based position
+    // The covered list of the block with `rank`, ascending; `position` is its 1-based position
     // in the current covering (which must hold that rank) or 0 for a block outside
     // it. Valid until the same slot is filled again.
     const int32_t* GetList(int32_t rank, int position);

@@ -92,10 +92,14 @@ TEST(CoverData, CoveredRanksAgreeWithBruteForce) {
         for (int trial = 0; trial < 8; ++trial) {
             const int32_t rank = trial == 0 ? 0 : g.AsInteger(params.PossibleBlockCount);
             TCoveringBlock block(params, rank);
-            std::vector<int32_t> got(data.CoverPerBlock);
-            data.CoveredRanks(block.Points.data(), block.Complement.data(), got.data());
-            ASSERT_EQ(got, BruteCovered(block.Points, d.v, d.t, d.m))
+            std::vector<int32_t> fast(data.CoverPerBlock), plain(data.CoverPerBlock);
+            data.CoveredRanks(block.Points.data(), block.Complement.data(), fast.data());
+            data.CoveredRanksByPatterns(block.Points.data(), block.Complement.data(), plain.data());
+            const auto brute = BruteCovered(block.Points, d.v, d.t, d.m);
+            ASSERT_EQ(fast, brute)
                 << d.v << "," << d.k << "," << d.t << "," << d.m << " rank " << rank;
+            ASSERT_EQ(plain, brute);
+            std::vector<int32_t>& got = fast;
             if (d.m == d.k) EXPECT_TRUE(std::binary_search(got.begin(), got.end(), rank));
         }
         // One exchanged point: subsets {1..k-1,k+1} covers that {1..k} does not.
