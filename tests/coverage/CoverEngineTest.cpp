@@ -100,7 +100,9 @@ TEST(CoverData, CoveredRanksAgreeWithBruteForce) {
                 << d.v << "," << d.k << "," << d.t << "," << d.m << " rank " << rank;
             ASSERT_EQ(plain, brute);
             std::vector<int32_t>& got = fast;
-            if (d.m == d.k) EXPECT_TRUE(std::binary_search(got.begin(), got.end(), rank));
+            if (d.m == d.k) {
+                EXPECT_TRUE(std::binary_search(got.begin(), got.end(), rank));
+            }
         }
         // One exchanged point: subsets {1..k-1,k+1} covers that {1..k} does not.
         TShortIntArray b0(d.k), b1(d.k);
@@ -186,7 +188,9 @@ TEST(CoverEngine, IncrementalCountsEqualARecount) {
                 EXPECT_EQ(e.Counts, counts);
                 EXPECT_EQ(e.Covered, covered);
                 EXPECT_EQ(e.FilteredCovered, filteredCovered);
-                if (demand) EXPECT_EQ(e.PointDemand, demandCounts);
+                if (demand) {
+                    EXPECT_EQ(e.PointDemand, demandCounts);
+                }
                 // Independent check of the recount itself.
                 std::vector<int32_t> brute(Binomial(d.v, d.m), 0);
                 for (int pos = 1; pos <= rig.cover.BlockCount(); ++pos)

@@ -56,10 +56,11 @@ TEST(CoverSpeedup, EveryConfigurationHandsOutTheSameListsAndGains) {
         e.FilteredList = filter; // m differs from k: a filter list without filtered mode
         e.CreateSpeedup(c.budgetMB, c.special, c.buildComplete);
         TCoverSpeedupClass& s = *e.Speedup;
-        if (c.budgetMB > 0) EXPECT_EQ(s.Stride(), 1);
-        if (c.budgetMB == 0) EXPECT_EQ(s.Stride(), 0);
+        EXPECT_EQ(s.Stride(), c.budgetMB > 0 ? 1 : 0);
         EXPECT_EQ(s.PositionCacheEnabled(), c.special && c.budgetMB == 0);
-        if (c.buildComplete) EXPECT_EQ(s.TableFilled(), s.TableSlots());
+        if (c.buildComplete) {
+            EXPECT_EQ(s.TableFilled(), s.TableSlots());
+        }
 
         for (int i = 0; i < 300; ++i) {
             const int pos = g.AsInteger(31); // 0 = outside the covering
