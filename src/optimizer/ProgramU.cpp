@@ -17,10 +17,28 @@ namespace {
 int32_t BuildTables(int32_t seed) {
     (void)Binomial(0, 0);
     (void)detail::RankTables();
+    (void)ExpNeg(0);
     return seed;
 }
 } // namespace
 
-TProgram::TProgram(int32_t seed) : Random(BuildTables(seed)) {}
+TProgram::TProgram(THost& host, const std::string& programFolder, int32_t seed)
+    : Host(host), Engines(Cover), Anneal(*this), Random(BuildTables(seed)),
+      Env(*this, programFolder),
+      Options(programFolder.empty() ? TProgramOptions{} : ReadOptions(programFolder)) {
+    Engines.Read = [this] {
+        return TCoverageReadings{Settings.ImprovementMode, FilterSettings.FilteredOverOverall,
+                                 Settings.CyclicSearch()};
+    };
+}
+
+TProgram::~TProgram() {
+    // Nothing may run the loop any more; the engines go before the covering.
+    Anneal.ResetRun();
+}
+
+void TProgram::WriteOptionsNow() {
+    if (!Env.AppFolder.empty()) WriteOptions(Env.AppFolder, Options);
+}
 
 } // namespace corvina

@@ -1,9 +1,17 @@
 #pragma once
 // The program's single objects, owned in start-up order and destroyed in reverse.
 #include <cstdint>
+#include <string>
 
+#include "AnnealU.h"
+#include "EnvU.h"
+#include "HostU.h"
 #include "core/AdditivePRNGU.h"
 #include "core/CoverU.h"
+#include "core/MainSettingsU.h"
+#include "coverage/CoverEngineU.h"
+#include "files/OptionsU.h"
+#include "filters/FilterSettingsU.h"
 
 namespace corvina {
 
@@ -12,12 +20,26 @@ int32_t RandomStartSeed();
 
 class TProgram {
   public:
-    explicit TProgram(int32_t seed = RandomStartSeed());
+    // `programFolder` holds "options.ini"; empty means the defaults, nothing read.
+    TProgram(THost& host, const std::string& programFolder, int32_t seed = RandomStartSeed());
+    ~TProgram();
     TProgram(const TProgram&) = delete;
     TProgram& operator=(const TProgram&) = delete;
 
-    TCoverClass Cover;           // the covering store
-    TtdAdditiveGenerator Random; // the shared additive generator
+    // Writes the options back to "options.ini", as the desktop program does at exit.
+    void WriteOptionsNow();
+
+    THost& Host;
+    // The settings models the windows bind to.
+    TMainSettings Settings;
+    TFilterSettings FilterSettings;
+    // The single objects, in start-up order.
+    TCoverClass Cover;
+    TCoverEngines Engines;
+    TAnnealEngineClass Anneal;
+    TtdAdditiveGenerator Random;
+    TEnvironmentClass Env;
+    TProgramOptions Options;
 };
 
 } // namespace corvina
