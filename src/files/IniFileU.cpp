@@ -72,7 +72,7 @@ bool TIniFile::LoadFromFile(const std::string& fileName) {
     std::error_code ec;
     if (!std::filesystem::exists(fileName, ec)) return false;
     std::ifstream in(fileName, std::ios::binary);
-    if (!in.is_open())
+    if (!in.is_open() || std::filesystem::is_directory(fileName, ec))
         throw ECorvinaError(FormatText("Cannot open file \"%s\".", fileName.c_str()));
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw ECorvinaError(FormatText("Cannot read file \"%s\".", fileName.c_str()));
