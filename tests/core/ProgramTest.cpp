@@ -4,18 +4,21 @@
 #include <vector>
 
 #include "core/nCkU.h"
+#include "optimizer/FakeHost.h"
 #include "optimizer/ProgramU.h"
 
 using namespace corvina;
 
 TEST(Program, OwnsIndependentObjectsAndSharesOnlyTables) {
-    TProgram a(5), b(5);
+    fake::TFakeHost hostA, hostB;
+    TProgram a(hostA, "", 5), b(hostB, "", 5);
     ASSERT_TRUE(a.Cover.SetBlockParameters(10, 4));
     ASSERT_TRUE(b.Cover.SetBlockParameters(12, 4));
     a.Cover.CreateRandom(3, a.Random);
     EXPECT_EQ(b.Cover.BlockCount(), 0);
     EXPECT_EQ(a.Cover.Params.CurrentPointCount, 10);
     EXPECT_EQ(b.Cover.Params.CurrentPointCount, 12);
+    EXPECT_EQ(a.Env.RunState, rsCleared);
 }
 
 TEST(Program, TablesAreSafeToReadFromManyThreads) {
