@@ -9,7 +9,12 @@
 
 namespace corvina {
 
-enum TSearchKind : int { skStandard = 0, skExtensive = 1, skStandardCyclic = 2, skExtensiveCyclic = 3 };
+enum TSearchKind : int {
+    skStandard = 0,
+    skExtensive = 1,
+    skStandardCyclic = 2,
+    skExtensiveCyclic = 3
+};
 
 struct TMainSettings {
     // Covering parameters.
@@ -22,9 +27,9 @@ struct TMainSettings {
     // Optimization page.
     int SearchKind = skStandard;
     bool FullCyclic = false;
-    int ImprovementMode = 1; // 0 "Absolute", 1 "Proportional"
-    int VarBias = 0;         // "Bias Expansion", -999..1000
-    int BiasMultiplier = 0;  // "Bias Tension", -1000..1000
+    int ImprovementMode = 1;      // 0 "Absolute", 1 "Proportional"
+    int VarBias = 0;              // "Bias Expansion", -999..1000
+    int BiasMultiplier = 0;       // "Bias Tension", -1000..1000
     std::string MemAlloc = "256"; // "Additional memory available" (MB), as typed
     bool CoverSpeedup = true;     // "Enable special covering speedup"
     bool RemoveHighestDependency = false;

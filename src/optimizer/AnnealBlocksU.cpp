@@ -21,9 +21,10 @@ void TAnnealEngineClass::AddBlocks() {
     const int b = P.Cover.BlockCount();
     if (!AllowedBlocks.empty() &&
         static_cast<int64_t>(AllowedBlocks.size()) < static_cast<int64_t>(b) + PendingBlockChange)
-        P.Host.WarningBox(FormatText("The produced guidance allowed blocks are fewer (%d blocks) to "
-                                     "the blocks of the covering. Duplicate blocks will occur.",
-                                     static_cast<int>(AllowedBlocks.size())));
+        P.Host.WarningBox(
+            FormatText("The produced guidance allowed blocks are fewer (%d blocks) to "
+                       "the blocks of the covering. Duplicate blocks will occur.",
+                       static_cast<int>(AllowedBlocks.size())));
     for (int32_t n = 0; n < PendingBlockChange; ++n) {
         int index = -1;
         int32_t rank;

@@ -34,7 +34,9 @@ constexpr double NoGain = -1e38;
 
 } // namespace
 
-int ExpNegTableSize() { return static_cast<int>(ExpNegTable().Entries.size()); }
+int ExpNegTableSize() {
+    return static_cast<int>(ExpNegTable().Entries.size());
+}
 
 double ExpNeg(double x) {
     const std::vector<double>& t = ExpNegTable().Entries;
@@ -47,8 +49,10 @@ double ExpNeg(double x) {
 void TAnnealEngineClass::RunLoop() {
     while (Running && P.Env.RunState == rsRunning) {
         if (RestartRequested) RestartFromBest();
-        if (PendingBlockChange > 0) AddBlocks();
-        else if (PendingBlockChange < 0) RemoveBlocks(0, true);
+        if (PendingBlockChange > 0)
+            AddBlocks();
+        else if (PendingBlockChange < 0)
+            RemoveBlocks(0, true);
         if (AutoReduce) PickBlockToRemove(true);
         CommitMove(UseCyclic ? CyclicMove() : StandardMove());
         P.Host.ProcessMessages();
@@ -120,10 +124,10 @@ int TAnnealEngineClass::StandardMove() {
                 newRank = RandomExchange(i);
             } else {
                 const size_t row = static_cast<size_t>(block.GuideIndex) * v * k;
-                const int32_t count = (!Neighbours.empty() && block.GuideIndex >= 0 &&
-                                       row < Neighbours.size())
-                                          ? Neighbours[row]
-                                          : 0;
+                const int32_t count =
+                    (!Neighbours.empty() && block.GuideIndex >= 0 && row < Neighbours.size())
+                        ? Neighbours[row]
+                        : 0;
                 if (count > 0)
                     newRank = AllowedBlocks[Neighbours[row + 1 + P.Random.AsInteger(count)]];
                 else

@@ -57,23 +57,28 @@ void TAnnealEngineClass::BuildReport() {
     std::string coverage;
     for (int i = 1; i <= P.Engines.Count(); ++i) {
         const TCoverEngineClass& e = *P.Engines.Engine(i);
-        const std::string usage = FormatText("Speedup allowed : %s ", e.Speedup->UsageText().c_str());
-        if (i == 1) Report.SpeedUsageMain = usage;
-        else if (i == 2) Report.SpeedUsageAdd = usage;
+        const std::string usage =
+            FormatText("Speedup allowed : %s ", e.Speedup->UsageText().c_str());
+        if (i == 1)
+            Report.SpeedUsageMain = usage;
+        else if (i == 2)
+            Report.SpeedUsageAdd = usage;
         if (i == 2) coverage += "\n\rAdd. Coverage : ";
         const int64_t total = e.Data->MSubsetTotal;
-        const int64_t bound = std::max<int64_t>(0, total - static_cast<int64_t>(b) * e.Data->CoverPerBlock);
+        const int64_t bound =
+            std::max<int64_t>(0, total - static_cast<int64_t>(b) * e.Data->CoverPerBlock);
         coverage += FormatText("%d ( %d - %d ) / %d", e.UncoveredCount(),
                                static_cast<int>(total - e.BestCovered), static_cast<int>(bound),
                                static_cast<int>(total));
-        coverage += " [" + FormatText("%2.7f", e.BestCovered / static_cast<double>(total) * 100) +
-                    "%]";
+        coverage +=
+            " [" + FormatText("%2.7f", e.BestCovered / static_cast<double>(total) * 100) + "%]";
         if (i == 1 && !AllowedBlocks.empty() && e.Data->m == e.Data->k) {
             const int a = static_cast<int>(AllowedBlocks.size());
             coverage += "\n\r- Filtered : " +
                         FormatText("%d ( %d ) / %d", e.FilteredUncoveredCount(),
                                    a - e.BestFilteredCovered, a) +
-                        " [" + FormatText("%2.7f", e.BestFilteredCovered / static_cast<double>(a) * 100) +
+                        " [" +
+                        FormatText("%2.7f", e.BestFilteredCovered / static_cast<double>(a) * 100) +
                         "%]";
             Report.FilterFitTop = 134;
         }
@@ -86,8 +91,10 @@ void TAnnealEngineClass::BuildReport() {
                       Counter(MovesSinceImprovement, " )", "+ )");
     P.Host.ShowReport(Report);
     ReportPending = false;
-    if (graphOn) ++GraphPoints;
-    else if (GraphPoints > 0) ClearBiasGraph();
+    if (graphOn)
+        ++GraphPoints;
+    else if (GraphPoints > 0)
+        ClearBiasGraph();
     P.Host.ProcessMessages();
 }
 

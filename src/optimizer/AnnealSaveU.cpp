@@ -46,7 +46,8 @@ std::string RateSuffix(const TCoverEngineClass& e, int blocks) {
     const int64_t uncovered = total - best;
     std::string out;
     if (uncovered > 0)
-        out += FormatText("-%2.2d", static_cast<int>(std::trunc(best / static_cast<double>(total) * 100))) +
+        out += FormatText("-%2.2d",
+                          static_cast<int>(std::trunc(best / static_cast<double>(total) * 100))) +
                "%-" + std::to_string(uncovered);
     if (total - static_cast<int64_t>(blocks) * e.Data->CoverPerBlock >= uncovered) out += "-[P]";
     return out;
@@ -77,9 +78,11 @@ std::string TAnnealEngineClass::ProposeFileName(bool inverse, bool full) {
         if (!AllowedBlocks.empty() && main->Data->m == main->Data->k) {
             const int64_t a = static_cast<int64_t>(AllowedBlocks.size());
             const int64_t covered = main->BestFilteredCovered;
-            if (a - covered <= 0) name += "-[FD]";
+            if (a - covered <= 0)
+                name += "-[FD]";
             else
-                name += FormatText("-[FD-%2.2d", static_cast<int>(std::trunc(covered / static_cast<double>(a) * 100))) +
+                name += FormatText("-[FD-%2.2d", static_cast<int>(std::trunc(
+                                                     covered / static_cast<double>(a) * 100))) +
                         "%-" + std::to_string(a - covered) + "]";
         }
         name += RateSuffix(*main, b);
@@ -134,8 +137,7 @@ void TAnnealEngineClass::Save(bool inverse, bool full) {
         return;
     P.Host.ProcessMessages();
     const bool compressed = !inverse && filterIndex == 2;
-    const std::string path =
-        BuildFileName("", chosen, compressed ? "cvc" : "txt", P.Env.AppFolder);
+    const std::string path = BuildFileName("", chosen, compressed ? "cvc" : "txt", P.Env.AppFolder);
     SaveFolder = std::filesystem::path(path).parent_path().string();
     THourglass cursor(P.Host);
     WriteCovering(path, compressed, inverse, full, P.Options.NumberSeparator);
@@ -174,7 +176,8 @@ void TAnnealEngineClass::AutoSaveNow() {
     // the last good auto-save in place.
     WriteCovering(path, false, false, false, P.Options.NumberSeparator);
     std::error_code ec;
-    if (!LastAutoSaved.empty() && LastAutoSaved != path && std::filesystem::exists(LastAutoSaved, ec))
+    if (!LastAutoSaved.empty() && LastAutoSaved != path &&
+        std::filesystem::exists(LastAutoSaved, ec))
         std::filesystem::remove(LastAutoSaved, ec);
     LastAutoSaved = path;
 }

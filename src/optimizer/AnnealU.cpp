@@ -163,8 +163,10 @@ void TAnnealEngineClass::ValidateSettings(bool secondPass) {
             "were set to 0.");
     if (!f.AnyFilterOn()) {
         const int selected = static_cast<int>(s.SelectedNumbers().size());
-        if (selected == 0) s.SelectAll();
-        else if (selected < s.v) add("The \"My numbers\" selection is incomplete.");
+        if (selected == 0)
+            s.SelectAll();
+        else if (selected < s.v)
+            add("The \"My numbers\" selection is incomplete.");
     }
     if (f.CovAdd) {
         if (f.tAdd == s.t && f.mAdd == s.m && f.LBaseAdd == s.LBase)

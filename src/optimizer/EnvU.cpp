@@ -54,7 +54,9 @@ void TEnvironmentClass::ClearAll() {
     P.Host.CloseBlockWindows();
 }
 
-void TEnvironmentClass::PrepareEngines() { P.Anneal.PrepareEngines(); }
+void TEnvironmentClass::PrepareEngines() {
+    P.Anneal.PrepareEngines();
+}
 
 void TEnvironmentClass::SetRunState(TRunState newState) {
     const TRunState oldState = RunState;
@@ -84,8 +86,10 @@ void TEnvironmentClass::Transition(TRunState oldState, TRunState newState) {
     }
     switch (oldState) {
     case rsCleared:
-        if (newState == rsRunning) StartNew();
-        else if (newState == rsFullConstruction) FullConstruction();
+        if (newState == rsRunning)
+            StartNew();
+        else if (newState == rsFullConstruction)
+            FullConstruction();
         break;
     case rsImported:
         if (newState == rsCleared) {
@@ -109,8 +113,10 @@ void TEnvironmentClass::Transition(TRunState oldState, TRunState newState) {
         }
         break;
     case rsPaused:
-        if (newState == rsCleared) ClearWithRefresh();
-        else if (newState == rsRunning) P.Anneal.StartRun();
+        if (newState == rsCleared)
+            ClearWithRefresh();
+        else if (newState == rsRunning)
+            P.Anneal.StartRun();
         break;
     default:
         break;
