@@ -196,6 +196,7 @@ void TCoverEngines::RecountAll() {
 }
 
 double TCoverEngines::EvaluateMove(int32_t a, int32_t b, int c) {
+    ++Evaluations;
     PendingOld = a;
     PendingNew = b;
     PendingPosition = c;

@@ -81,6 +81,7 @@ class TCoverEngines {
     bool FilteredOverOverall = false;
     int32_t PendingOld = -1, PendingNew = -1;
     int PendingPosition = 0;
+    int64_t Evaluations = 0; // EvaluateMove calls, for speed figures
     // Reads the settings at the moment they are needed.
     std::function<TCoverageReadings()> Read = [] { return TCoverageReadings{}; };
 

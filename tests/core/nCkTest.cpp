@@ -66,7 +66,7 @@ TEST(Binomial, MaxPointsForBlockSize) {
     EXPECT_EQ(MaxPointsForBlockSize(-3), 0);
 }
 
-TEST(Rank, SpecExamples) {
+TEST(Rank, KnownRanks) {
     struct Case {
         std::vector<int8_t> p;
         int32_t rank;
