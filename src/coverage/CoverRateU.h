@@ -25,7 +25,9 @@
 // Loops over point masks are built twice, with and without the popcount
 // instruction, and the loader picks the one the processor runs (the library itself
 // targets plain x86-64).
-#if defined(__x86_64__) && defined(__has_attribute)
+// Not under the thread sanitizer: the loader runs the selector before the sanitizer
+// is ready.
+#if defined(__x86_64__) && defined(__has_attribute) && !defined(__SANITIZE_THREAD__)
 #if __has_attribute(target_clones)
 #define CORVINA_POPCNT_CLONES __attribute__((target_clones("popcnt", "default")))
 #endif
