@@ -40,28 +40,62 @@ bool PassMergeWalk(int v, int m, int L, const std::vector<TShortIntArray>& block
 // Counts blocks per common-point count and derives the levels at the end: the level
 // j is reached by L blocks exactly when the blocks with at least j common points
 // number L or more, which is what the step-by-step count of the merge walk finds.
-CORVINA_POPCNT_CLONES
-bool PassMasks(int v, int m, int L, const TPointMask* blocks, size_t blockCount, int32_t* results,
-               std::atomic<int32_t>& tested, const std::stop_token& stop) {
+// The block masks come as separate low and high words; `Wide` is false when v <= 64
+// and every high word is 0.
+template <bool Wide>
+[[gnu::always_inline]] inline bool
+PassMaskBody(int v, int m, int L, const uint64_t* lo, const uint64_t* hi, size_t blockCount,
+             int32_t* results, std::atomic<int32_t>& tested, const std::atomic<bool>& stopped) {
+    auto common = [&](const TPointMask& s, size_t b) {
+        if constexpr (Wide)
+            return std::popcount(s.Lo & lo[b]) + std::popcount(s.Hi & hi[b]);
+        else
+            return std::popcount(s.Lo & lo[b]);
+    };
     int8_t subset[MaxBlockSize] = {};
     const std::span<int8_t> s(subset, static_cast<size_t>(m));
     int32_t count = 0;
     while (NextCombination(s, v)) {
         tested.store(++count, std::memory_order_relaxed);
         const TPointMask subsetMask = PointMask(s);
-        int32_t perCount[13] = {};
-        for (size_t b = 0; b < blockCount; ++b) {
-            if (stop.stop_requested()) return false;
-            const int c = CommonPointCount(subsetMask, blocks[b]);
-            if (++perCount[c] == L && c == m) break;
+        // Two count arrays, even and odd blocks, so that consecutive increments of
+        // the same count do not wait for each other.
+        int32_t even[13] = {}, odd[13] = {};
+        size_t b = 0;
+        for (; b + 1 < blockCount; b += 2) {
+            if (stopped.load(std::memory_order_relaxed)) return false;
+            const int c0 = common(subsetMask, b);
+            ++even[c0];
+            if (c0 == m && even[m] + odd[m] == L) break;
+            if (stopped.load(std::memory_order_relaxed)) return false;
+            const int c1 = common(subsetMask, b + 1);
+            ++odd[c1];
+            if (c1 == m && even[m] + odd[m] == L) break;
+        }
+        if (b + 1 == blockCount) {
+            if (stopped.load(std::memory_order_relaxed)) return false;
+            ++even[common(subsetMask, b)];
         }
         int32_t atLeast = 0;
         for (int j = m; j >= 0; --j) {
-            atLeast += perCount[j];
+            atLeast += even[j] + odd[j];
             if (atLeast >= L) ++results[j];
         }
     }
     return true;
+}
+
+CORVINA_POPCNT_CLONES
+bool PassMasksNarrow(int v, int m, int L, const uint64_t* lo, size_t blockCount, int32_t* results,
+                     std::atomic<int32_t>& tested, const std::atomic<bool>& stopped) {
+    return PassMaskBody<false>(v, m, L, lo, nullptr, blockCount, results, tested, stopped);
+}
+
+CORVINA_POPCNT_CLONES
+bool PassMasksWide(int v, int m, int L, const uint64_t* lo, const uint64_t* hi, size_t blockCount,
+                   int32_t* results, std::atomic<int32_t>& tested,
+                   const std::atomic<bool>& stopped) {
+    return PassMaskBody<true>(v, m, L, lo, hi, blockCount, results, tested, stopped);
 }
 
 } // namespace
@@ -72,10 +106,20 @@ bool CoverRatesPass(int v, int m, int L, const std::vector<TShortIntArray>& bloc
     tested.store(0, std::memory_order_relaxed);
     if (m < 1 || m > MaxBlockSize || v < m || v > MaxPoints || L < 1) return true;
     if (!useMasks) return PassMergeWalk(v, m, L, blocks, results, tested, stop);
-    std::vector<TPointMask> masks;
-    masks.reserve(blocks.size());
-    for (const TShortIntArray& block : blocks) masks.push_back(PointMask(block));
-    return PassMasks(v, m, L, masks.data(), masks.size(), results.data(), tested, stop);
+    std::vector<uint64_t> lo, hi;
+    lo.reserve(blocks.size());
+    hi.reserve(blocks.size());
+    for (const TShortIntArray& block : blocks) {
+        const TPointMask mask = PointMask(block);
+        lo.push_back(mask.Lo);
+        hi.push_back(mask.Hi);
+    }
+    // The hot loop reads a plain flag; the token sets it when a stop is requested.
+    std::atomic<bool> stopped{stop.stop_requested()};
+    const std::stop_callback onStop(stop, [&stopped] { stopped.store(true); });
+    if (v <= 64)
+        return PassMasksNarrow(v, m, L, lo.data(), lo.size(), results.data(), tested, stopped);
+    return PassMasksWide(v, m, L, lo.data(), hi.data(), lo.size(), results.data(), tested, stopped);
 }
 
 TCoverRatesThread::TCoverRatesThread(int v_, int k_, TSnapshotProvider bestRanks)

@@ -5,10 +5,12 @@
 //
 // Ownership and hand-over: the owner (the coverage frame) holds the object for as
 // long as it may look at it; the object never frees itself. The callbacks run on the
-// worker thread and carry their data by value, so the owner can queue them to its own
-// thread without the worker waiting. After Stop() returns no callback is running and
-// none will run; the destructor stops and joins the worker. The owner may therefore
-// destroy the object at any time from its own thread (never from inside a callback).
+// worker thread and carry their data by value, so the owner can queue them to its
+// own thread without the worker waiting; a callback must never wait for the owner's
+// thread (Stop waits for a running callback). After Stop() returns no callback is
+// running and none will run; the destructor stops and joins the worker. The owner
+// may therefore destroy the object at any time from its own thread (never from
+// inside a callback).
 #include <atomic>
 #include <bit>
 #include <cstdint>
@@ -25,7 +27,9 @@
 // Loops over point masks are built twice, with and without the popcount
 // instruction, and the loader picks the one the processor runs (the library itself
 // targets plain x86-64).
-#if defined(__x86_64__) && defined(__has_attribute)
+// Not under the thread sanitizer: the loader runs the selector before the sanitizer
+// is ready.
+#if defined(__x86_64__) && defined(__has_attribute) && !defined(__SANITIZE_THREAD__)
 #if __has_attribute(target_clones)
 #define CORVINA_POPCNT_CLONES __attribute__((target_clones("popcnt", "default")))
 #endif
