@@ -1,6 +1,7 @@
 #pragma once
-// The terminal's stand-in for the desktop: message processing is a clock read per
-// call, with real work (Ctrl-C, timers, the idle callback) at most every millisecond.
+// The terminal's stand-in for the desktop: message processing is a counter, a clock
+// read every 32 calls, and real work (Ctrl-C, timers, the idle callback) at most
+// every millisecond.
 #include <chrono>
 #include <functional>
 #include <map>
@@ -23,6 +24,9 @@ class TTerminalHost : public THost {
     bool AssumeYes = true; // answers to confirmations without a person at the terminal
 
     void ProcessMessages() override {
+        // The loop calls this after every candidate; a clock read every 32 calls keeps
+        // the cost to a counter while the work still happens about every millisecond.
+        if (++Calls & 31) return;
         const auto now = std::chrono::steady_clock::now();
         if (now < NextWork) return;
         NextWork = now + std::chrono::milliseconds(1);
@@ -68,6 +72,7 @@ class TTerminalHost : public THost {
     };
     void DoWork(std::chrono::steady_clock::time_point now);
     std::chrono::steady_clock::time_point NextWork{};
+    unsigned Calls = 0;
     std::map<TTimerId, TTimer> Timers;
     TTimerId NextId = 1;
     bool Terminal = false;

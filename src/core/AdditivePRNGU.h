@@ -19,6 +19,12 @@ class TtdAdditiveGenerator final : public TtdBasePRNG {
         return x;
     }
 
+    // The same as the base's AsInteger, visible to the compiler on the hot path.
+    int32_t AsInteger(int32_t upper) {
+        if (upper <= 0) return TtdBasePRNG::AsInteger(upper); // raises
+        return static_cast<int32_t>(AsFloat() * upper);
+    }
+
   protected:
     const char* ClassName() const override { return "TtdAdditiveGenerator"; }
 

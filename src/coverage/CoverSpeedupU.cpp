@@ -101,8 +101,12 @@ const int32_t* TCoverSpeedupClass::GetList(int32_t rank, int position) {
     const bool cached = FPositionCacheEnabled && position > 0 &&
                         static_cast<size_t>(position) <= PositionRanks.size();
     if (FilterList.empty()) {
-        if (FStride > 0 && rank % FStride == 0 && rank / FStride < FTableSlots) {
-            const int32_t slot = rank / FStride;
+        // A full table (stride 1) is the common case for small designs: no division.
+        const bool inTable =
+            FStride == 1 ? static_cast<uint32_t>(rank) < static_cast<uint32_t>(FTableSlots)
+                         : FStride > 0 && rank % FStride == 0 && rank / FStride < FTableSlots;
+        if (inTable) {
+            const int32_t slot = FStride == 1 ? rank : rank / FStride;
             int32_t* list = TableSlot(slot);
             if (!TableReady[slot]) {
                 Compute(list, rank, position);
