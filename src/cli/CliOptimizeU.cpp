@@ -10,6 +10,7 @@
 #include "TerminalHostU.h"
 #include "core/StringU.h"
 #include "core/nCkU.h"
+#include "coverage/CoverEngineDataU.h"
 #include "coverage/SingleBlockCoverU.h"
 #include "files/FileAnalyseU.h"
 #include "files/FileIOU.h"
@@ -22,9 +23,10 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::set<std::string> OptimizeValued = {
-    "v",        "k",      "t",       "m",         "b",         "lbase",    "lrate",       "search",
-    "criteria", "expand", "tension", "memory",    "seed",      "time",     "start",       "out",
-    "format",   "add-t",  "add-m",   "add-lbase", "add-lrate", "priority", "add-priority"};
+    "v",     "k",      "t",         "m",         "b",        "lbase",
+    "lrate", "search", "criteria",  "expand",    "tension",  "memory",
+    "seed",  "time",   "start",     "out",       "format",   "bias-scale",
+    "add-t", "add-m",  "add-lbase", "add-lrate", "priority", "add-priority"};
 const std::set<std::string> OptimizeSwitches = {
     "full-cyclic", "auto-reduce", "descend", "quiet", "no-special-speedup", "build-speedup"};
 
@@ -59,6 +61,26 @@ void WriteBest(TProgram& p, const TOutput& out, const std::vector<int32_t>& rank
         SaveCompressedCovering(path, ranks, v, k);
     else
         SaveCoveringText(path, ranks, v, k, p.Options.NumberSeparator, p.Settings.Mapping());
+}
+
+// The bias expansion that makes the bias settle near `scale` times the value of one
+// lost m-subset: each stuck sample adds (P/1000 + 1)/(v k b) and each move keeps the
+// share BiasDecay, so the bias grows to about step / (1 - decay), to be compared with
+// the main engine's weight.
+int ExpansionForScale(double scale, const TMainSettings& s, const TFilterSettings& f) {
+    double weight = f.CovMainPriority / 100.0;
+    if (s.ImprovementMode == 1) {
+        const TCoverEngineDataClass data(s.v, s.k, s.t, s.m, s.LBase, s.LRateFraction());
+        if (data.OnePointGain > 0) weight /= data.OnePointGain;
+    }
+    const double decay = s.BiasMultiplier / 1000.0 * 0.02 + 0.98;
+    if (decay >= 1) throw EUsage("--bias-scale needs a tension below 1000");
+    const double vkb = static_cast<double>(s.v) * s.k * s.b;
+    const double p = std::nearbyint(1000 * (scale * weight * (1 - decay) * vkb - 1));
+    if (p < -999 || p > 1000)
+        throw EUsage(FormatText(
+            "--bias-scale %g needs a bias expansion of %.0f, outside -999..1000", scale, p));
+    return static_cast<int>(p);
 }
 
 } // namespace
@@ -140,6 +162,10 @@ int OptimizeCommand(const std::vector<std::string>& argv) {
     std::string check;
     if (!SingleBlockCoverText(s.v, s.k, s.t, s.m, s.LBase, s.LRateFraction(), s.b, check))
         throw EUsage(check);
+    if (args.Has("bias-scale")) {
+        if (args.Has("expand")) throw EUsage("--bias-scale sets --expand: give one of them");
+        s.VarBias = ExpansionForScale(args.Real("bias-scale", 0, 1e-9, 1), s, f);
+    }
 
     // Stop rules: requirement met, time limit, Ctrl-C (a pause, as the Pause command).
     const auto begin = std::chrono::steady_clock::now();
@@ -203,7 +229,7 @@ int OptimizeCommand(const std::vector<std::string>& argv) {
         std::fputs(CoveringText(result, s.v, s.k, p.Options.NumberSeparator, s.Mapping()).c_str(),
                    stdout);
     }
-    if (!host.Quiet) {
+    {
         const double elapsed =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
         const double evaluations = static_cast<double>(p.Engines.Evaluations);

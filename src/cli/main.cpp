@@ -27,6 +27,8 @@ commands:
       --criteria C       absolute | proportional (default proportional)
       --expand P         bias expansion, -999..1000 (default 0)
       --tension Q        bias tension, -1000..1000 (default 0)
+      --bias-scale S     choose the expansion so that the bias settles near S times the
+                         value of one m-subset (0.001 suits most designs; instead of --expand)
       --memory MB        speedup table memory (0..9999, default 256)
       --build-speedup    build the whole speedup table at the start
       --no-special-speedup  no cache of the current blocks' lists
@@ -41,7 +43,7 @@ commands:
       --format txt|cvc   file format (default: from the file name, else txt)
       --auto-reduce      remove blocks while the coverage stays at the L rate
       --descend          on every complete covering, save it and remove one block
-      --quiet            no progress lines
+      --quiet            no progress lines (the summary at the end remains)
     Progress goes to standard error about once a second; Ctrl-C pauses and saves.
     Exit status: 0 requirement met, 1 not met (the best covering is still saved),
     2 bad input (nothing written).
