@@ -106,13 +106,19 @@ int32_t TCoverEngineClass::Walk(const int32_t* oldList, const int32_t* newList) 
 }
 
 int32_t TCoverEngineClass::Delta(int32_t a, int32_t b, int c) {
-    if (a != OldRank) {
-        OldList = Speedup->GetList(a, c);
-        OldRank = a;
-    }
     if (b != NewRank) {
         NewList = Speedup->GetList(b, 0);
         NewRank = b;
+        // A candidate's list usually comes from a table far larger than the caches:
+        // ask for all of its lines at once instead of one miss after another.
+        const char* bytes = reinterpret_cast<const char*>(NewList);
+        const size_t size = static_cast<size_t>(Data->CoverPerBlock) * sizeof(int32_t);
+        for (size_t offset = 0; offset < size && offset < 4096; offset += 64)
+            __builtin_prefetch(bytes + offset);
+    }
+    if (a != OldRank) {
+        OldList = Speedup->GetList(a, c);
+        OldRank = a;
     }
     return UseFilteredDelta && !FilterMark.empty() ? Walk<true>(OldList, NewList)
                                                    : Walk<false>(OldList, NewList);
