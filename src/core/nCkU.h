@@ -43,6 +43,15 @@ inline int32_t BlockRank(const int8_t* p, int v, int k) {
     for (int i = 1; i < k; ++i) rank += read(p[i] - p[i - 1] - 1, v - p[i - 1], k - 1 - i);
     return rank;
 }
+// The same for points known to be a valid block of 1..v (no checks): the move
+// loop's candidates.
+inline int32_t BlockRankUnchecked(const int8_t* p, int v, int k,
+                                  const detail::TRankTables& tables) {
+    const auto& t = tables.Offset;
+    int32_t rank = t[k - 1][v][p[0] - 1];
+    for (int i = 1; i < k; ++i) rank += t[k - 1 - i][v - p[i - 1]][p[i] - p[i - 1] - 1];
+    return rank;
+}
 inline int32_t BlockRank(std::span<const int8_t> p, int v) {
     return p.empty() ? 0 : BlockRank(p.data(), v, static_cast<int>(p.size()));
 }

@@ -105,7 +105,7 @@ int32_t TAnnealEngineClass::RandomExchange(int block) {
         std::swap(c[pos + 1], c[pos]);
         ++pos;
     }
-    return BlockRank(c, P.Cover.Params.CurrentPointCount, k);
+    return BlockRankUnchecked(c, P.Cover.Params.CurrentPointCount, k, RankTables);
 }
 
 int TAnnealEngineClass::StandardMove() {

@@ -10,6 +10,7 @@
 
 #include "HostU.h"
 #include "core/TypesU.h"
+#include "core/nCkU.h"
 
 namespace corvina {
 
@@ -122,6 +123,7 @@ class TAnnealEngineClass {
                        const std::string& separator);
 
     TProgram& P;
+    const detail::TRankTables& RankTables = detail::RankTables();
     bool UseCyclic = false;
     TIntArray Ranking;
 };
