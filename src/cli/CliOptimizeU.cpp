@@ -180,32 +180,36 @@ int OptimizeCommand(const std::vector<std::string>& argv) {
         std::fprintf(stderr, "interrupted: pausing and saving the best covering\n");
         pause();
     };
-    host.OnIdle = [&] {
-        if (p.Env.RunState != rsRunning) return;
-        if (descend && p.Anneal.PendingBlockChange == 0 && RequirementMet(p)) {
-            met = true;
-            bestComplete = p.Cover.BestSnapshot();
-            if (!out.Target.empty()) {
-                const std::string path = OutputPath(p, out);
-                WriteBest(p, out, bestComplete, path);
-                std::error_code ec;
-                if (!lastDescendFile.empty() && lastDescendFile != path)
-                    fs::remove(lastDescendFile, ec);
-                lastDescendFile = path;
-            }
-            if (!host.Quiet) {
-                host.EndStatusLine();
-                std::fprintf(stderr, "complete with %d blocks\n", p.Cover.BlockCount());
-            }
-            if (p.Cover.BlockCount() <= 1)
-                pause();
-            else
-                p.Anneal.RequestBlockChange(-1);
-        } else if (!descend && RequirementMet(p)) {
-            met = true;
+    // The requirement is checked whenever the best covering changes, so where a run
+    // stops depends on the seed only; the clock decides only the time limit.
+    p.Anneal.OnBestChanged = [&] {
+        if (p.Env.RunState != rsRunning || p.Anneal.PendingBlockChange != 0 || !RequirementMet(p))
+            return;
+        met = true;
+        if (!descend) {
             pause();
+            return;
         }
-        if (seconds > 0 &&
+        bestComplete = p.Cover.BestSnapshot();
+        if (!out.Target.empty()) {
+            const std::string path = OutputPath(p, out);
+            WriteBest(p, out, bestComplete, path);
+            std::error_code ec;
+            if (!lastDescendFile.empty() && lastDescendFile != path)
+                fs::remove(lastDescendFile, ec);
+            lastDescendFile = path;
+        }
+        if (!host.Quiet) {
+            host.EndStatusLine();
+            std::fprintf(stderr, "complete with %d blocks\n", p.Cover.BlockCount());
+        }
+        if (p.Cover.BlockCount() <= 1)
+            pause();
+        else
+            p.Anneal.RequestBlockChange(-1);
+    };
+    host.OnIdle = [&] {
+        if (seconds > 0 && p.Env.RunState == rsRunning &&
             std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count() >=
                 seconds)
             pause();

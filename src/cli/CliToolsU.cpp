@@ -1,6 +1,7 @@
 // corvina-cli info, convert, and reading covering files for the other commands.
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "CliArgsU.h"
 #include "CliCommandsU.h"
@@ -17,10 +18,25 @@ bool IsCompressedName(const std::string& path) {
     return SameTextAscii(ext, ".cvc");
 }
 
+namespace {
+// v from the header of a compressed file (0, 'C', 'V', 'C', then v, k and the block
+// count as 32-bit little-endian integers); 0 when it cannot be read.
+int CompressedHeaderV(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char header[8] = {};
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header)) return 0;
+    const uint32_t v =
+        header[4] | header[5] << 8 | header[6] << 16 | static_cast<uint32_t>(header[7]) << 24;
+    return v <= 99 ? static_cast<int>(v) : 0;
+}
+} // namespace
+
 TLoadedCovering LoadCovering(const std::string& path, int v) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
         throw EUsage("the file '" + path + "' does not exist");
+    // A compressed file names its v: keep its points as they are.
+    if (v == 0 && IsCompressedName(path)) v = CompressedHeaderV(path);
     TFileAnalyseClass analyse;
     if (!analyse.Analyse(SourceFile, path, IsCompressedName(path)) || analyse.LineCount() == 0) {
         const std::string why = !analyse.ErrorText.empty()    ? analyse.ErrorText
@@ -40,8 +56,8 @@ TLoadedCovering LoadCovering(const std::string& path, int v) {
         out.Selected.assign(101, false);
         for (int n = 1; n <= 100; ++n) out.Selected[n] = analyse.SelectedFlags[n - 1] != 0;
     }
-    if (out.k < 1 || out.k >= out.v || Binomial(out.v, out.k) <= 0)
-        throw EUsage(FormatText("'%s': blocks of %d from %d points cannot be optimized",
+    if (out.k < 1 || out.k > out.v || Binomial(out.v, out.k) <= 0)
+        throw EUsage(FormatText("'%s': blocks of %d numbers from %d points cannot be ranked",
                                 path.c_str(), out.k, out.v));
     TShortIntArray points(static_cast<size_t>(13));
     for (int i = 1; i <= analyse.LineCount(); ++i) {
@@ -84,26 +100,22 @@ int ConvertCommand(const std::vector<std::string>& argv) {
     if (args.Positional.size() != 2) throw EUsage("convert needs IN and OUT");
     const std::string& in = args.Positional[0];
     const std::string& out = args.Positional[1];
-    const TLoadedCovering c = LoadCovering(in, 0);
-    const TShortIntArray mapping = [&] {
-        TShortIntArray numbers;
-        for (int n = 1; n <= 99; ++n)
-            if (n < static_cast<int>(c.Selected.size()) && c.Selected[n])
-                numbers.push_back(static_cast<int8_t>(n));
-        return numbers;
-    }();
+    // The numbers stay as they stand in the file: a compressed file keeps its v, a
+    // text file gets its highest number as v.
+    TFileAnalyseClass probe;
+    int v = 0;
+    if (!IsCompressedName(in)) {
+        if (probe.Analyse(SourceFile, in, false)) v = probe.HighestPoint;
+    }
+    const TLoadedCovering c = LoadCovering(in, v);
     const std::string parent = std::filesystem::path(out).parent_path().string();
     std::error_code ec;
     if (!parent.empty() && !std::filesystem::is_directory(parent, ec))
         throw EUsage("the folder '" + parent + "' does not exist");
-    // The compressed file holds ranks of its own points: keep the file's numbers by
-    // writing them unrenumbered when they fit, so a round trip gives the same lines.
-    if (IsCompressedName(out)) {
-        const TLoadedCovering raw = LoadCovering(in, mapping.empty() ? c.v : mapping.back());
-        SaveCompressedCovering(out, raw.Ranks, raw.v, raw.k);
-    } else {
-        SaveCoveringText(out, c.Ranks, c.v, c.k, args.Text("separator", " "), mapping);
-    }
+    if (IsCompressedName(out))
+        SaveCompressedCovering(out, c.Ranks, c.v, c.k);
+    else
+        SaveCoveringText(out, c.Ranks, c.v, c.k, args.Text("separator", " "));
     return 0;
 }
 

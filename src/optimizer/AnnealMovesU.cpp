@@ -227,6 +227,7 @@ void TAnnealEngineClass::CommitMove(int i) {
         EqualMoves = 0;
         MovesSinceImprovement = 0;
         P.Host.RefreshBestWindow();
+        if (OnBestChanged) OnBestChanged();
     } else if (x == 0) {
         EqualMoves = SaturatingAdd(EqualMoves, 1);
     }

@@ -203,7 +203,8 @@ void TAnnealEngineClass::StartRun() {
             P.Engines.RefreshWeights();
             TotalWeight = P.Engines.WeightSum();
             AutoReduce = s.Reduce;
-            P.Host.SetTimerEnabled(ReportTimer, true);
+            // A command during the restart (a nested pause) may have ended the run.
+            P.Host.SetTimerEnabled(ReportTimer, Running);
             UseCyclic = Cyclic;
         }
         RunLoop();
@@ -244,6 +245,7 @@ void TAnnealEngineClass::ResetStatistics() {
     P.Engines.RecountAll();
     BuildReport();
     P.Host.ResetBlockWindows();
+    if (OnBestChanged) OnBestChanged();
 }
 
 } // namespace corvina

@@ -4,6 +4,7 @@
 // reads between moves.
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -66,6 +67,9 @@ class TAnnealEngineClass {
     std::deque<std::pair<int32_t, double>> GraphSeries;
     std::string LastAutoSaved;
     TReportTexts Report;
+    // Called whenever the best covering's counts change: after an improvement and
+    // after every recount. Runs on the loop's thread, between moves, like a command.
+    std::function<void()> OnBestChanged;
 
     // Preparation and run control.
     void ResetRun();
