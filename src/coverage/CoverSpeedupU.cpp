@@ -75,6 +75,18 @@ void TCoverSpeedupClass::Compute(int32_t* list, int32_t rank, int position) {
     Data.CoveredRanks(ScratchPoints.data(), ScratchComplement.data(), list);
 }
 
+// Table slots are computed on first use and never change afterwards.
+const int32_t* TCoverSpeedupClass::FromTable(int32_t slot, int32_t rank, int position) {
+    int32_t* list = TableSlot(slot);
+    if (!TableReady[slot]) {
+        Compute(list, rank, position);
+        TableReady[slot] = 1;
+        ++FTableFilled;
+    }
+    FLastSource = srcTable;
+    return list;
+}
+
 const int32_t* TCoverSpeedupClass::FromPositionCache(int32_t rank, int position) {
     const size_t index = static_cast<size_t>(position - 1);
     int32_t* list = PositionLists.data() + index * ListLength;
@@ -105,34 +117,15 @@ const int32_t* TCoverSpeedupClass::GetList(int32_t rank, int position) {
         const bool inTable =
             FStride == 1 ? static_cast<uint32_t>(rank) < static_cast<uint32_t>(FTableSlots)
                          : FStride > 0 && rank % FStride == 0 && rank / FStride < FTableSlots;
-        if (inTable) {
-            const int32_t slot = FStride == 1 ? rank : rank / FStride;
-            int32_t* list = TableSlot(slot);
-            if (!TableReady[slot]) {
-                Compute(list, rank, position);
-                TableReady[slot] = 1;
-                ++FTableFilled;
-            }
-            FLastSource = srcTable;
-            return list;
-        }
+        if (inTable) return FromTable(FStride == 1 ? rank : rank / FStride, rank, position);
         if (cached) return FromPositionCache(rank, position);
         return FromScratch(rank, position);
     }
     if (cached) return FromPositionCache(rank, position);
     if (FStride > 0) {
         const int j = SearchSorted(rank, FilterList);
-        if (j >= 0 && j % FStride == 0 && j / FStride < FTableSlots) {
-            const int32_t slot = j / FStride;
-            int32_t* list = TableSlot(slot);
-            if (!TableReady[slot]) {
-                Compute(list, rank, position);
-                TableReady[slot] = 1;
-                ++FTableFilled;
-            }
-            FLastSource = srcTable;
-            return list;
-        }
+        if (j >= 0 && j % FStride == 0 && j / FStride < FTableSlots)
+            return FromTable(j / FStride, rank, position);
     }
     return FromScratch(rank, position);
 }

@@ -39,6 +39,7 @@ class TCoverSpeedupClass {
     void Configure(int64_t budgetMB, bool enableSpecialSpeedup, bool buildComplete);
     void Compute(int32_t* list, int32_t rank, int position);
     int32_t* TableSlot(int32_t slot);
+    const int32_t* FromTable(int32_t slot, int32_t rank, int position);
     const int32_t* FromPositionCache(int32_t rank, int position);
     const int32_t* FromScratch(int32_t rank, int position);
 

@@ -108,6 +108,14 @@ int32_t TAnnealEngineClass::RandomExchange(int block) {
     return BlockRankUnchecked(c, P.Cover.Params.CurrentPointCount, k, RankTables);
 }
 
+// After each sampled block: raise the bias when nothing is acceptable yet, and say
+// whether sampling ends (a recorded replacement was not beaten, or a command came).
+bool TAnnealEngineClass::SampledBlockEnds(int chosen, const TCoveringBlock& block) {
+    if (chosen == 0 && block.PendingRank == -1) Bias += BiasStep;
+    return (chosen > 0 && block.PendingRank < 0) || !Running || PendingBlockChange != 0 ||
+           P.Env.RunState != rsRunning;
+}
+
 int TAnnealEngineClass::StandardMove() {
     double bestGain = NoGain;
     int chosen = 0;
@@ -139,10 +147,7 @@ int TAnnealEngineClass::StandardMove() {
             P.Host.ProcessMessages();
             if (!Accept(g, r, bestGain, chosen, i, newRank)) break;
         } while (Extensive && block.PendingRank >= 0);
-        if (chosen == 0 && block.PendingRank == -1) Bias += BiasStep;
-        if ((chosen > 0 && block.PendingRank < 0) || !Running || PendingBlockChange != 0 ||
-            P.Env.RunState != rsRunning)
-            break;
+        if (SampledBlockEnds(chosen, block)) break;
     }
     return chosen;
 }
@@ -193,10 +198,7 @@ int TAnnealEngineClass::CyclicMove() {
             P.Host.ProcessMessages();
             if (!Accept(g, r, bestGain, chosen, i, newRank)) break;
         } while (Extensive && block.PendingRank >= 0);
-        if (chosen == 0 && block.PendingRank == -1) Bias += BiasStep;
-        if ((chosen > 0 && block.PendingRank < 0) || !Running || PendingBlockChange != 0 ||
-            P.Env.RunState != rsRunning)
-            break;
+        if (SampledBlockEnds(chosen, block)) break;
     }
     return chosen;
 }

@@ -16,15 +16,6 @@ namespace corvina {
 
 namespace {
 
-class THourglass {
-  public:
-    explicit THourglass(THost& host) : Host(host) { Host.SetHourglass(true); }
-    ~THourglass() { Host.SetHourglass(false); }
-
-  private:
-    THost& Host;
-};
-
 // Switches the report timer off for the scope and restores its state, also on failure.
 class TReportTimerPause {
   public:

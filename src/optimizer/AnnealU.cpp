@@ -11,17 +11,6 @@
 
 namespace corvina {
 
-namespace {
-class THourglass {
-  public:
-    explicit THourglass(THost& host) : Host(host) { Host.SetHourglass(true); }
-    ~THourglass() { Host.SetHourglass(false); }
-
-  private:
-    THost& Host;
-};
-} // namespace
-
 TIntArray BuildNeighbourTable(const TIntArray& allowed, int v, int k) {
     const size_t row = static_cast<size_t>(v) * k;
     const size_t n = allowed.size();

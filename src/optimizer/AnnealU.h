@@ -16,6 +16,7 @@
 namespace corvina {
 
 class TProgram;
+class TCoveringBlock;
 
 // exp(x) for x <= 0 from a table with step 0.001 (no interpolation).
 double ExpNeg(double x);
@@ -121,6 +122,7 @@ class TAnnealEngineClass {
     double Gain(int block, int32_t oldRank, int32_t newRank);
     bool Accept(double g, double r, double& bestGain, int& chosen, int block, int32_t newRank);
     int DrawBlock(int chosen);
+    bool SampledBlockEnds(int chosen, const TCoveringBlock& block);
     int32_t RandomExchange(int block);
     bool FilteredMode() const;
     void WriteCovering(const std::string& path, bool compressed, bool inverse, bool full,

@@ -7,18 +7,6 @@
 
 namespace corvina {
 
-namespace {
-// Hourglass for the scope, normal cursor again also on failure.
-class THourglass {
-  public:
-    explicit THourglass(THost& host) : Host(host) { Host.SetHourglass(true); }
-    ~THourglass() { Host.SetHourglass(false); }
-
-  private:
-    THost& Host;
-};
-} // namespace
-
 int32_t PriorityMenuClass(int32_t stored) {
     return stored == 64 || stored == 16384 ? stored : 32;
 }

@@ -73,4 +73,16 @@ class THost {
     virtual void CloseBlockWindows() = 0;
 };
 
+// The hourglass cursor for a scope; the normal cursor comes back also on failure.
+class THourglass {
+  public:
+    explicit THourglass(THost& host) : Host(host) { Host.SetHourglass(true); }
+    ~THourglass() { Host.SetHourglass(false); }
+    THourglass(const THourglass&) = delete;
+    THourglass& operator=(const THourglass&) = delete;
+
+  private:
+    THost& Host;
+};
+
 } // namespace corvina

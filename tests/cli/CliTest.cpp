@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+#include "TempDirU.h"
+
 #include <fcntl.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -33,39 +35,9 @@ namespace fs = std::filesystem;
 
 // ---- Files and folders ----
 
-class TTempDir {
-  public:
-    TTempDir() {
-        static std::atomic<int> counter{0};
-        std::random_device rd;
-        Path = fs::temp_directory_path() / ("corvina_cli_" + std::to_string(::getpid()) + "_" +
-                                            std::to_string(counter++) + "_" + std::to_string(rd()));
-        fs::create_directories(Path);
-    }
-    ~TTempDir() {
-        std::error_code ec;
-        fs::remove_all(Path, ec);
-    }
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-
-    // A sub-folder, created on first use.
-    fs::path Sub(const std::string& name) const {
-        fs::create_directories(Path / name);
-        return Path / name;
-    }
-    fs::path Path;
-};
-
-std::string ReadAll(const fs::path& name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const fs::path& name, const std::string& content) {
-    std::ofstream out(name, std::ios::binary | std::ios::trunc);
-    out << content;
-}
+using corvina::testutil::ReadAll;
+using corvina::testutil::TTempDir;
+using corvina::testutil::WriteAll;
 
 std::vector<std::string> FolderContent(const fs::path& folder) {
     std::vector<std::string> names;

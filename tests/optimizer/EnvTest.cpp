@@ -120,14 +120,14 @@ TEST(RunStates, BlockRequestDuringPauseActsAtResume) {
 }
 
 TEST(RunStates, FullConstruction) {
-    fake::TTempDir dir("corvina_full");
+    testutil::TTempDir dir;
     TRig rig(7, 3, 2, 2, 5);
-    rig.host.SaveAnswers.push_back({true, dir.Str() + "all.txt", 1});
+    rig.host.SaveAnswers.push_back({true, dir.Str() + "/all.txt", 1});
     rig.p.Env.SetRunState(rsFullConstruction);
     EXPECT_EQ(rig.p.Env.RunState, rsCleared);
     EXPECT_EQ(rig.p.Settings.m, 2); // put back after the save
     EXPECT_EQ(rig.host.LastSaveProposal, "System-0307-35");
-    std::ifstream in(dir.Str() + "all.txt");
+    std::ifstream in(dir.Str() + "/all.txt");
     std::string line, first, last;
     int lines = 0;
     while (std::getline(in, line)) {

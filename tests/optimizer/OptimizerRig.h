@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FakeHost.h"
+#include "TempDirU.h"
 #include "optimizer/ProgramU.h"
 
 namespace corvina::fake {
@@ -38,21 +39,6 @@ struct TRig {
         return r;
     }
     TCoverEngineClass& Main() { return *p.Engines.Engine(1); }
-};
-
-// A temporary folder removed with its contents.
-struct TTempDir {
-    std::filesystem::path Path;
-    explicit TTempDir(const std::string& name) {
-        Path = std::filesystem::temp_directory_path() / (name + "_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(Path);
-        std::filesystem::create_directories(Path);
-    }
-    ~TTempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(Path, ec);
-    }
-    std::string Str() const { return Path.string() + "/"; }
 };
 
 } // namespace corvina::fake

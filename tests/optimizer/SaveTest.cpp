@@ -10,15 +10,12 @@
 
 using namespace corvina;
 using corvina::fake::TRig;
-using corvina::fake::TTempDir;
+using corvina::testutil::TTempDir;
 namespace fs = std::filesystem;
 
 namespace {
 std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return testutil::ReadAll(path);
 }
 
 void Prepare(TRig& rig, const std::vector<int32_t>& ranks) {
@@ -72,14 +69,14 @@ TEST(FileNames, Proposals) {
 }
 
 TEST(Saving, TextCompressedInverseAndClipboard) {
-    TTempDir dir("corvina_save");
+    TTempDir dir;
     TRig rig(7, 3, 2, 3, 3);
     rig.p.Settings.Selected.assign(101, false);
     for (int n : {3, 8, 11, 20, 31, 40, 45}) rig.p.Settings.Selected[n] = true; // My numbers
     Prepare(rig, {34, 0, 10}); // {5,6,7}, {1,2,3}, {1,4,6}
-    rig.host.SaveAnswers = {{true, dir.Str() + "c.txt", 1},
-                            {true, dir.Str() + "c", 2},
-                            {true, dir.Str() + "inv.dat", 1}};
+    rig.host.SaveAnswers = {{true, dir.Str() + "/c.txt", 1},
+                            {true, dir.Str() + "/c", 2},
+                            {true, dir.Str() + "/inv.dat", 1}};
     rig.p.Anneal.Save(false, false);
     EXPECT_EQ(Slurp(dir.Path / "c.txt"), "03 08 11\r\n03 20 40\r\n31 40 45\r\n");
     rig.p.Anneal.Save(false, false);
@@ -124,7 +121,7 @@ TEST(Saving, RefusalsAndWarnings) {
 }
 
 TEST(AutoSave, WritesTheNewFileBeforeDeletingTheOld) {
-    TTempDir dir("corvina_autosave");
+    TTempDir dir;
     TRig rig(7, 3, 2, 3, 3);
     rig.p.Options.ImprovementAutoSaveMode = true;
     rig.p.Options.ImprovementAutoSaveDir = dir.Path.string();
@@ -152,7 +149,7 @@ TEST(AutoSave, WritesTheNewFileBeforeDeletingTheOld) {
 
     // A failed write leaves the previous auto-save in place.
     rig.p.Cover.AddBlock(21);
-    const std::string third = dir.Str() + rig.p.Anneal.ProposeFileName(false, false) + ".txt";
+    const std::string third = dir.Str() + "/" + rig.p.Anneal.ProposeFileName(false, false) + ".txt";
     fs::create_directories(third + ".tmp"); // blocks the temporary file
     rig.p.Anneal.StartAutoSaveTimer();
     EXPECT_THROW(rig.p.Anneal.AutoSaveNow(), ECorvinaError);
@@ -164,7 +161,7 @@ TEST(AutoSave, WritesTheNewFileBeforeDeletingTheOld) {
 }
 
 TEST(AutoSave, ImprovementsRestartTheTimerAndPauseWritesAtOnce) {
-    TTempDir dir("corvina_autosave_run");
+    TTempDir dir;
     TRig rig(10, 5, 4, 4, 40);
     rig.p.Options.ImprovementAutoSaveMode = true;
     rig.p.Options.ImprovementAutoSaveDir = dir.Path.string();
