@@ -28,7 +28,7 @@ designs=(
 # Bias expansion for a target scale S of the bias against one lost m-subset:
 # step = (P/1000 + 1) / (v k b), absolute weight 0.5, decay 0.98 (tension 0):
 # S = step / (0.5 * 0.02)  =>  P = 1000 * S * 0.01 * v * k * b - 1000.
-scale=${BIAS_SCALE:-0.002}
+scale=${BIAS_SCALE:-0.0005}
 
 printf '%-14s %5s %10s %9s %12s\n' design blocks successes "median s" "evals/s"
 for d in "${designs[@]}"; do

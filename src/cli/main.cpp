@@ -28,7 +28,8 @@ commands:
       --expand P         bias expansion, -999..1000 (default 0)
       --tension Q        bias tension, -1000..1000 (default 0)
       --bias-scale S     choose the expansion so that the bias settles near S times the
-                         value of one m-subset (0.001 suits most designs; instead of --expand)
+                         value of one m-subset (0.0005 with --criteria absolute suits the
+                         designs measured in bench/README.md; instead of --expand)
       --memory MB        speedup table memory (0..9999, default 256)
       --build-speedup    build the whole speedup table at the start
       --no-special-speedup  no cache of the current blocks' lists
