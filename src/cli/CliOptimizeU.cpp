@@ -237,8 +237,9 @@ int OptimizeCommand(const std::vector<std::string>& argv) {
         const double elapsed =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
         const double evaluations = static_cast<double>(p.Engines.Evaluations);
-        std::fprintf(stderr, "%.0f candidate evaluations, %.0f per second\n", evaluations,
-                     elapsed > 0 ? evaluations / elapsed : 0.0);
+        std::fprintf(stderr, "%.0f candidate evaluations, %.0f per second, %lld moves applied\n",
+                     evaluations, elapsed > 0 ? evaluations / elapsed : 0.0,
+                     static_cast<long long>(p.Anneal.AppliedMoves));
         std::fprintf(stderr, "%s after %.3f s: %d blocks%s\n",
                      met ? "requirement met" : "requirement not met", elapsed, b,
                      main && !(descend && met)

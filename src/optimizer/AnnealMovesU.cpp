@@ -219,6 +219,7 @@ void TAnnealEngineClass::CommitMove(int i) {
     block->ResetFromRank(newRank);
     if (!AllowedBlocks.empty()) block->GuideIndex = SearchSorted(newRank, AllowedBlocks);
     MovesSinceImprovement = SaturatingAdd(MovesSinceImprovement, 1);
+    ++AppliedMoves;
     const double x = engines.ImprovementOverBest();
     if (x > 0) {
         P.Cover.StoreBest();

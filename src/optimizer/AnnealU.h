@@ -64,6 +64,7 @@ class TAnnealEngineClass {
     double BiasDecay = 0;
     bool HasScoringFilters = false;
     int32_t GraphPoints = 0;
+    int64_t AppliedMoves = 0; // for speed figures
     // The bias graph's series: (snapshot number, bias), at most 60 points.
     std::deque<std::pair<int32_t, double>> GraphSeries;
     std::string LastAutoSaved;
