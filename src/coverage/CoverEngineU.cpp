@@ -221,6 +221,13 @@ double TCoverEngines::EvaluateMove(int32_t a, int32_t b, int c) {
     return sum;
 }
 
+bool TCoverEngines::Holds(int32_t a, int32_t b, int c) const {
+    if (PendingOld != a || PendingNew != b || PendingPosition != c) return false;
+    for (const TCoverEngineClass* e : Fast)
+        if (e->OldRank != a || e->NewRank != b || !e->OldList || !e->NewList) return false;
+    return true;
+}
+
 void TCoverEngines::ApplyMove() {
     for (TCoverEngineClass* e : Fast) {
         e->FilteredCovered = e->TrialFilteredCovered;

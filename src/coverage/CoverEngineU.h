@@ -96,6 +96,9 @@ class TCoverEngines {
     void RecountAll();
     double EvaluateMove(int32_t a, int32_t b, int c);
     void ApplyMove();
+    // True when the last evaluation was this move and every engine still holds its
+    // lists, so ApplyMove may follow without evaluating it again.
+    bool Holds(int32_t a, int32_t b, int c) const;
     void StoreBestCounts();
     double ImprovementOverBest() const;
     void RefreshWeights();

@@ -212,9 +212,7 @@ void TAnnealEngineClass::CommitMove(int i) {
     BlockFromRank(newRank, v, k, Candidate.data());
     TCoverEngines& engines = P.Engines;
     // The trial counts are still those of this move when it was the last evaluated.
-    if (engines.PendingOld != block->Rank || engines.PendingNew != newRank ||
-        engines.PendingPosition != i)
-        engines.EvaluateMove(block->Rank, newRank, i);
+    if (!engines.Holds(block->Rank, newRank, i)) engines.EvaluateMove(block->Rank, newRank, i);
     engines.ApplyMove();
     block->ResetFromRank(newRank);
     if (!AllowedBlocks.empty()) block->GuideIndex = SearchSorted(newRank, AllowedBlocks);
