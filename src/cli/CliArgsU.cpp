@@ -23,7 +23,7 @@ TArgs::TArgs(const std::vector<std::string>& args, const std::set<std::string>& 
         const bool inlineValue = eq != std::string::npos;
         if (inlineValue) {
             value = name.substr(eq + 1);
-            name = name.substr(0, eq);
+            name.resize(eq);
         }
         if (switches.count(name)) {
             if (inlineValue) throw EUsage("option '--" + name + "' takes no value");

@@ -71,7 +71,7 @@ std::string BuildFileName(const std::string& folder, const std::string& fileName
     const size_t dot = name.find_last_of('.');
     if (dot != std::string::npos) {
         ownExt = name.substr(dot);
-        name = name.substr(0, name.find(ownExt));
+        name.resize(name.find(ownExt));
     }
     std::string ext = Trim(extension);
     if (!ext.empty() && ext.find('.') == std::string::npos) ext = "." + ext;

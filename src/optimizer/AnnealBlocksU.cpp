@@ -103,6 +103,7 @@ int TAnnealEngineClass::PickBlockToRemove(bool autoReduce) {
                           return highest ? a.second > b.second : a.second < b.second;
                       });
         }
+        if (ReduceCandidates.empty()) break;
         const auto [c, e] = stoppedEarly ? ReduceCandidates.back() : ReduceCandidates.front();
         result = c;
         if (!autoReduce || !RateHolds(e)) break;
