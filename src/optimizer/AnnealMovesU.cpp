@@ -47,6 +47,11 @@ double ExpNeg(double x) {
 }
 
 void TAnnealEngineClass::RunLoop() {
+    struct TActive {
+        bool& Flag;
+        ~TActive() { Flag = false; }
+    } active{LoopActive};
+    LoopActive = true;
     while (Running && P.Env.RunState == rsRunning) {
         if (RestartRequested) RestartFromBest();
         if (PendingBlockChange > 0)

@@ -198,8 +198,17 @@ void TAnnealEngineClass::StartRun() {
         }
         RunLoop();
     } catch (...) {
-        P.Env.SetRunState(rsPaused);
+        if (ClearPending) {
+            ClearPending = false;
+            P.Env.ClearAll();
+        } else {
+            P.Env.SetRunState(rsPaused);
+        }
         throw;
+    }
+    if (ClearPending) {
+        ClearPending = false;
+        P.Env.ClearAll();
     }
 }
 

@@ -69,6 +69,10 @@ class TAnnealEngineClass {
     std::deque<std::pair<int32_t, double>> GraphSeries;
     std::string LastAutoSaved;
     TReportTexts Report;
+    // The loop is on the stack: engines, filters and blocks must not be freed now.
+    bool LoopActive = false;
+    // A clear that arrived while the loop ran; done as soon as the loop has ended.
+    bool ClearPending = false;
     // Called whenever the best covering's counts change: after an improvement and
     // after every recount. Runs on the loop's thread, between moves, like a command.
     std::function<void()> OnBestChanged;

@@ -36,6 +36,13 @@ void TEnvironmentClass::SetPriority(int32_t priorityClass) {
 }
 
 void TEnvironmentClass::ClearAll() {
+    if (P.Anneal.LoopActive) {
+        // A command nested in the running loop: the move procedure on the stack still
+        // uses the engines and blocks, so the loop stops first and the clear follows.
+        P.Anneal.Running = false;
+        P.Anneal.ClearPending = true;
+        return;
+    }
     P.Anneal.FilteredImport = false;
     P.Anneal.ResetRun();
     P.Cover.ClearAll();

@@ -55,6 +55,24 @@ TEST(RunStates, StartPauseResumeClear) {
     EXPECT_EQ(rig.host.Events.back(), "frames");
 }
 
+TEST(RunStates, ClearingWhileTheLoopRunsWaitsForTheLoop) {
+    TRig rig(10, 5, 4, 4, 30);
+    rig.host.OnProcess = [&](long n) {
+        if (n == 300 && rig.p.Env.RunState == rsRunning) {
+            rig.p.Env.SetRunState(rsCleared);
+            // Nothing is freed while the move procedure is still on the stack.
+            EXPECT_EQ(rig.p.Cover.BlockCount(), 30);
+            EXPECT_EQ(rig.p.Engines.Count(), 1);
+        }
+    };
+    rig.p.Env.SetRunState(rsRunning);
+    EXPECT_EQ(rig.p.Env.RunState, rsCleared);
+    EXPECT_EQ(rig.p.Cover.BlockCount(), 0);
+    EXPECT_EQ(rig.p.Engines.Count(), 0);
+    EXPECT_FALSE(rig.p.Anneal.LoopActive);
+    EXPECT_FALSE(rig.host.TimerEnabled(rig.p.Anneal.ReportTimer));
+}
+
 TEST(RunStates, AutoSaveConfirmationAnsweredNo) {
     TRig rig(10, 5, 4, 4, 30);
     rig.p.Options.ImprovementAutoSaveMode = true;
