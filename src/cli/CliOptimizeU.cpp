@@ -208,6 +208,20 @@ int OptimizeCommand(const std::vector<std::string>& argv) {
         else
             p.Anneal.RequestBlockChange(-1);
     };
+    // Building whole speedup tables can take minutes: show how far it is, and stop
+    // building (the rest is built on use) at the time limit or on Ctrl-C.
+    auto lastShown = std::chrono::steady_clock::now();
+    p.Anneal.OnSpeedupBuild = [&](int64_t done, int64_t total) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!host.Quiet && now - lastShown >= std::chrono::seconds(1)) {
+            lastShown = now;
+            std::fprintf(stderr, "building the speedup table: %lld of %lld lists\n",
+                         static_cast<long long>(done), static_cast<long long>(total));
+        }
+        const bool late =
+            seconds > 0 && std::chrono::duration<double>(now - begin).count() >= seconds;
+        return !late && !TTerminalHost::InterruptPending();
+    };
     host.OnIdle = [&] {
         if (seconds > 0 && p.Env.RunState == rsRunning &&
             std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count() >=

@@ -19,6 +19,10 @@ extern "C" void OnSigint(int) {
 }
 } // namespace
 
+bool TTerminalHost::InterruptPending() {
+    return Interrupted.load();
+}
+
 std::string PlainLines(const std::string& text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {

@@ -60,6 +60,8 @@ class TTerminalHost : public THost {
     void ResetBlockWindows() override {}
     void CloseBlockWindows() override {}
 
+    // True when Ctrl-C was pressed and not yet handled.
+    static bool InterruptPending();
     // Ends an updating status line before other output.
     void EndStatusLine();
 

@@ -14,11 +14,11 @@ TCoverEngineClass::TCoverEngineClass(const TCoverClass& cover, int v, int k, int
       SubsetScratch(static_cast<size_t>(m)) {}
 
 void TCoverEngineClass::CreateSpeedup(int64_t megabytes, bool enableSpecialSpeedup,
-                                      bool buildComplete) {
+                                      bool buildComplete, const TSpeedupProgress& progress) {
     Speedup.reset();
     OldRank = NewRank = -1;
     Speedup = std::make_unique<TCoverSpeedupClass>(*Data, Cover, FilteredList, megabytes,
-                                                   enableSpecialSpeedup, buildComplete);
+                                                   enableSpecialSpeedup, buildComplete, progress);
     Recount(PointDemandEnabled);
 }
 

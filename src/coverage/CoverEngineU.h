@@ -46,7 +46,8 @@ class TCoverEngineClass {
     std::vector<uint8_t> FilterMark; // 1 for the ranks of FilteredList
 
     // Creates the speedup with this engine's share of the budget, then recounts.
-    void CreateSpeedup(int64_t megabytes, bool enableSpecialSpeedup, bool buildComplete);
+    void CreateSpeedup(int64_t megabytes, bool enableSpecialSpeedup, bool buildComplete,
+                       const TSpeedupProgress& progress = {});
     void Recount(bool pointDemandEnabled);
     // Change of Covered (and FilteredDelta) if the block at position c (rank a)
     // became rank b.

@@ -11,17 +11,18 @@ namespace corvina {
 
 TCoverSpeedupClass::TCoverSpeedupClass(TCoverEngineDataClass& data, const TCoverClass& cover,
                                        TIntArray filterList, int64_t budgetMB,
-                                       bool enableSpecialSpeedup, bool buildComplete)
+                                       bool enableSpecialSpeedup, bool buildComplete,
+                                       const TSpeedupProgress& progress)
     : Data(data), Cover(cover), FilterList(std::move(filterList)),
       ListLength(static_cast<size_t>(data.CoverPerBlock)), ScratchPoints(data.k),
       ScratchComplement(static_cast<size_t>(data.v - data.k + 1)), SlotA(ListLength),
       SlotB(ListLength) {
     Params.SetBlockParameters(data.v, data.k);
-    Configure(std::max<int64_t>(budgetMB, 0), enableSpecialSpeedup, buildComplete);
+    Configure(std::max<int64_t>(budgetMB, 0), enableSpecialSpeedup, buildComplete, progress);
 }
 
-void TCoverSpeedupClass::Configure(int64_t budgetMB, bool enableSpecialSpeedup,
-                                   bool buildComplete) {
+void TCoverSpeedupClass::Configure(int64_t budgetMB, bool enableSpecialSpeedup, bool buildComplete,
+                                   const TSpeedupProgress& progress) {
     Table.reset();
     TableReady.clear();
     PositionLists.clear();
@@ -53,6 +54,8 @@ void TCoverSpeedupClass::Configure(int64_t budgetMB, bool enableSpecialSpeedup,
     if (FPositionCacheEnabled) ResizePositionCache();
     if (buildComplete)
         for (int32_t slot = 0; slot < FTableSlots; ++slot) {
+            // Long for large designs: report now and then, and stop when asked.
+            if (progress && slot % 256 == 0 && !progress(slot, FTableSlots)) break;
             const int32_t index = slot * FStride;
             Compute(TableSlot(slot), FilterList.empty() ? index : FilterList[index], 0);
             TableReady[slot] = 1;

@@ -3,6 +3,7 @@
 // memory budget allows: a table of every Stride-th block, a cache of the lists of
 // the blocks at each position of the current covering, and two scratch slots.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,11 +14,16 @@
 
 namespace corvina {
 
+// Told (lists built, lists to build) while the whole table is built at the start;
+// returning false ends the building there (the rest is built on first use).
+using TSpeedupProgress = std::function<bool(int64_t done, int64_t total)>;
+
 class TCoverSpeedupClass {
   public:
     // `cover` supplies the blocks of the current covering by position.
     TCoverSpeedupClass(TCoverEngineDataClass& data, const TCoverClass& cover, TIntArray filterList,
-                       int64_t budgetMB, bool enableSpecialSpeedup, bool buildComplete);
+                       int64_t budgetMB, bool enableSpecialSpeedup, bool buildComplete,
+                       const TSpeedupProgress& progress = {});
 
     // The covered list of the block with `rank`, ascending; `position` is its 1-based position
     // in the current covering (which must hold that rank) or 0 for a block outside
@@ -36,7 +42,8 @@ class TCoverSpeedupClass {
     TSource LastSource() const { return FLastSource; }
 
   private:
-    void Configure(int64_t budgetMB, bool enableSpecialSpeedup, bool buildComplete);
+    void Configure(int64_t budgetMB, bool enableSpecialSpeedup, bool buildComplete,
+                   const TSpeedupProgress& progress);
     void Compute(int32_t* list, int32_t rank, int position);
     int32_t* TableSlot(int32_t slot);
     const int32_t* FromTable(int32_t slot, int32_t rank, int position);

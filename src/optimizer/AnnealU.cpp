@@ -117,7 +117,7 @@ void TAnnealEngineClass::SplitTabulationMemory() {
     if (!AllowedBlocks.empty()) P.Engines.SetFilteredList(AllowedBlocks);
     for (int i = 1; i <= P.Engines.Count(); ++i)
         P.Engines.Engine(i)->CreateSpeedup(shares[i - 1], P.Settings.CoverSpeedup,
-                                           P.Options.SpeedupMode);
+                                           P.Options.SpeedupMode, OnSpeedupBuild);
 }
 
 void TAnnealEngineClass::UpdateCoverageEnginesParams() {

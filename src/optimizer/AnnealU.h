@@ -76,6 +76,9 @@ class TAnnealEngineClass {
     // Called whenever the best covering's counts change: after an improvement and
     // after every recount. Runs on the loop's thread, between moves, like a command.
     std::function<void()> OnBestChanged;
+    // Told how far the building of whole speedup tables has come ("Build complete
+    // speedup on startup"); returning false leaves the rest to be built on use.
+    std::function<bool(int64_t done, int64_t total)> OnSpeedupBuild;
 
     // Preparation and run control.
     void ResetRun();

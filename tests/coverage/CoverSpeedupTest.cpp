@@ -179,3 +179,26 @@ TEST(CoverSpeedup, BudgetSplitFollowsTableSizes) {
     EXPECT_EQ(SplitTabulationBudget(7, {1, 1}), (std::vector<int64_t>{4, 4})); // 3.5 to even
     EXPECT_EQ(SplitTabulationBudget(64, {0, 0}), (std::vector<int64_t>{0, 0}));
 }
+
+TEST(CoverSpeedup, BuildingTheWholeTableReportsAndCanStop) {
+    TCoverClass cover;
+    ASSERT_TRUE(cover.SetBlockParameters(V, K));
+    TCoverEngineDataClass data(V, K, T, M, 1, 1.0);
+    std::vector<std::pair<int64_t, int64_t>> reports;
+    TCoverSpeedupClass whole(data, cover, {}, 1, false, true, [&](int64_t done, int64_t total) {
+        reports.emplace_back(done, total);
+        return true;
+    });
+    EXPECT_EQ(whole.TableFilled(), 792);
+    ASSERT_EQ(reports.size(), 4u); // every 256 lists
+    EXPECT_EQ(reports.back(), std::make_pair(int64_t{768}, int64_t{792}));
+
+    // Stopped after the first 256 lists: the rest is built on first use, correctly.
+    int calls = 0;
+    TCoverSpeedupClass stopped(data, cover, {}, 1, false, true,
+                               [&](int64_t, int64_t) { return ++calls < 2; });
+    EXPECT_EQ(stopped.TableFilled(), 256);
+    const int32_t* list = stopped.GetList(700, 0);
+    EXPECT_EQ(std::vector<int32_t>(list, list + data.CoverPerBlock), Reference(data, 700));
+    EXPECT_EQ(stopped.TableFilled(), 257);
+}
