@@ -73,12 +73,4 @@ std::vector<int32_t> TCoverClass::BestSnapshot() const {
     return BestRanks.Values();
 }
 
-void TCoverClass::SetBest(const std::vector<int32_t>& ranks) {
-    std::lock_guard lock(BestLock);
-    BestRanks.SetSortMode(TIntegerStore::smNone);
-    BestRanks.Clear();
-    for (int32_t r : ranks) BestRanks.AddInteger(r);
-    BestRanks.SetSortMode(TIntegerStore::smAscending);
-}
-
 } // namespace corvina

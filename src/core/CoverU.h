@@ -13,8 +13,8 @@ namespace corvina {
 
 class TCoverClass {
   public:
-    // Written only on the owning thread, and then under BestLock, so that a worker
-    // can take a consistent copy at any time through BestSnapshot.
+    // Written only on the owning thread, and then under BestLock (StoreBest,
+    // ClearAll), so that a worker can take a consistent copy at any time.
     TIntegerStore BestRanks;
     TRecordStore<TCoveringBlock> Blocks;
     TBlockParameters Params;
@@ -33,8 +33,6 @@ class TCoverClass {
     void ClearAll();
     // A consistent copy of the best covering's ranks, safe to take from any thread.
     std::vector<int32_t> BestSnapshot() const;
-    // Replaces the best covering's ranks (ascending afterwards), e.g. after an import.
-    void SetBest(const std::vector<int32_t>& ranks);
 
   private:
     mutable std::mutex BestLock;

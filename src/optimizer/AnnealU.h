@@ -102,7 +102,6 @@ class TAnnealEngineClass {
     int StandardMove();
     int CyclicMove();
     void CommitMove(int block);
-    bool IsCyclicMove() const { return UseCyclic; }
 
     // Block count changes.
     void RequestBlockChange(int32_t n);

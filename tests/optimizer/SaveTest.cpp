@@ -129,8 +129,13 @@ TEST(AutoSave, WritesTheNewFileBeforeDeletingTheOld) {
     rig.p.Anneal.AutoSaveNow(); // no timer: nothing pending
     EXPECT_TRUE(fs::is_empty(dir.Path));
 
+    // The timer's tick writes only while a run is running.
     rig.p.Anneal.StartAutoSaveTimer();
-    rig.p.Anneal.AutoSaveNow();
+    rig.host.Fire(10000);
+    EXPECT_TRUE(fs::is_empty(dir.Path));
+    rig.p.Env.RunState = rsRunning;
+    rig.host.Fire(10000);
+    rig.p.Env.RunState = rsImported;
     const std::string first = rig.p.Anneal.LastAutoSaved;
     EXPECT_EQ(fs::path(first).filename().string(),
               rig.p.Anneal.ProposeFileName(false, false) + ".txt");
