@@ -55,6 +55,23 @@ TEST(RunStates, StartPauseResumeClear) {
     EXPECT_EQ(rig.host.Events.back(), "frames");
 }
 
+TEST(RunStates, ImportedToCleared) {
+    TRig rig(10, 5, 4, 4, 30);
+    ASSERT_TRUE(rig.p.Cover.SetBlockParameters(10, 5));
+    for (int32_t r : {5, 9}) rig.p.Cover.AddBlock(r);
+    rig.p.Anneal.FilteredImport = true;
+    rig.p.Anneal.AllowedBlocks = {5, 9, 11};
+    rig.p.Env.SetRunState(rsImported); // no work: the import filled the covering
+    EXPECT_EQ(rig.p.Cover.BlockCount(), 2);
+    rig.p.Env.SetRunState(rsCleared);
+    EXPECT_EQ(rig.p.Cover.BlockCount(), 0);
+    EXPECT_FALSE(rig.p.Anneal.FilteredImport);
+    EXPECT_TRUE(rig.p.Anneal.AllowedBlocks.empty());
+    EXPECT_EQ(rig.host.Events, (std::vector<std::string>{"close block windows", "frames"}));
+    EXPECT_EQ(rig.host.HourglassDepth, 0);
+    EXPECT_EQ(rig.host.StateRefreshes, (std::vector<TRunState>{rsImported, rsCleared}));
+}
+
 TEST(RunStates, ClearingWhileTheLoopRunsWaitsForTheLoop) {
     TRig rig(10, 5, 4, 4, 30);
     rig.host.OnProcess = [&](long n) {
