@@ -33,6 +33,13 @@ struct TRig {
             if (n >= calls || (untilComplete && complete)) p.Env.SetRunState(rsPaused);
         };
     }
+    // The given blocks as an imported covering, with the engines prepared.
+    void Prepare(const std::vector<int32_t>& ranks) {
+        ASSERT_TRUE(p.Cover.SetBlockParameters(p.Settings.v, p.Settings.k));
+        for (int32_t r : ranks) p.Cover.AddBlock(r);
+        p.Env.SetRunState(rsImported);
+        p.Anneal.PrepareEngines();
+    }
     std::vector<int32_t> CurrentRanks() const {
         std::vector<int32_t> r;
         for (int i = 1; i <= p.Cover.BlockCount(); ++i) r.push_back(p.Cover.Block(i)->Rank);

@@ -5,19 +5,9 @@
 using namespace corvina;
 using corvina::fake::TRig;
 
-namespace {
-// c(6,2,1,1) (each point must be in a block) prepared on the given blocks.
-void Prepare(TRig& rig, std::initializer_list<int32_t> ranks) {
-    ASSERT_TRUE(rig.p.Cover.SetBlockParameters(rig.p.Settings.v, rig.p.Settings.k));
-    for (int32_t r : ranks) rig.p.Cover.AddBlock(r);
-    rig.p.Env.SetRunState(rsImported);
-    rig.p.Anneal.PrepareEngines();
-}
-} // namespace
-
 TEST(Report, CoverageAndCounterTexts) {
     TRig rig(6, 2, 1, 1, 2);
-    Prepare(rig, {0, 9}); // {1,2},{3,4}: 4 of 6 points
+    rig.Prepare({0, 9}); // {1,2},{3,4}: 4 of 6 points
     rig.p.Anneal.ReportPending = true;
     rig.p.Anneal.BuildReport();
     const TReportTexts& r = rig.host.LastReport;
@@ -57,7 +47,7 @@ TEST(Report, FullCoverageAdditionalEngineAndFilteredLine) {
     rig.p.FilterSettings.CovAdd = true;
     rig.p.FilterSettings.tAdd = 1;
     rig.p.FilterSettings.mAdd = 1;
-    Prepare(rig, {0, 9, 14}); // every point: full coverage of the additional requirement
+    rig.Prepare({0, 9, 14}); // every point: full coverage of the additional requirement
     rig.p.Anneal.ReportPending = true;
     rig.p.Anneal.BuildReport();
     // Main c(6,2,1,2): 15 pairs, each block meets 9; 3 blocks cover all; bound 0.
@@ -70,7 +60,7 @@ TEST(Report, FullCoverageAdditionalEngineAndFilteredLine) {
     mother.p.Settings.m = 2; // m = k: the allowed blocks are tracked as m-subsets
     mother.p.Anneal.FilteredImport = true;
     mother.p.Anneal.AllowedBlocks = {0, 1, 9, 14};
-    Prepare(mother, {0, 9});
+    mother.Prepare({0, 9});
     mother.p.Anneal.ReportPending = true;
     mother.p.Anneal.BuildReport();
     // Allowed blocks {1,2},{1,3},{3,4},{5,6} as pairs: {5,6} meets neither block.
@@ -93,7 +83,7 @@ TEST(Report, NoEnginesFails) {
 
 TEST(Report, BiasGraphKeepsSixtyPoints) {
     TRig rig(6, 2, 1, 1, 2);
-    Prepare(rig, {0, 9});
+    rig.Prepare({0, 9});
     rig.p.Settings.ActiveBiasGraph = true;
     rig.p.Anneal.ClearBiasGraph();
     for (int i = 0; i < 70; ++i) {

@@ -18,12 +18,6 @@ std::string Slurp(const fs::path& path) {
     return testutil::ReadAll(path);
 }
 
-void Prepare(TRig& rig, const std::vector<int32_t>& ranks) {
-    ASSERT_TRUE(rig.p.Cover.SetBlockParameters(rig.p.Settings.v, rig.p.Settings.k));
-    for (int32_t r : ranks) rig.p.Cover.AddBlock(r);
-    rig.p.Env.SetRunState(rsImported);
-    rig.p.Anneal.PrepareEngines();
-}
 } // namespace
 
 TEST(FileNames, Proposals) {
@@ -31,7 +25,7 @@ TEST(FileNames, Proposals) {
     TRig rig(20, 6, 4, 5, 60);
     std::vector<int32_t> ranks(60);
     for (int i = 0; i < 60; ++i) ranks[i] = i * 600;
-    Prepare(rig, ranks);
+    rig.Prepare(ranks);
     TCoverEngineClass& main = rig.Main();
     main.BestCovered = 15504 - 3000;
     EXPECT_EQ(rig.p.Anneal.ProposeFileName(false, false), "V06200405-80%-3000-60");
@@ -48,7 +42,7 @@ TEST(FileNames, Proposals) {
 
     // Everything covered and b * c1 <= T: the bound is reached.
     TRig small(6, 2, 1, 1, 3);
-    Prepare(small, {0, 9, 14});
+    small.Prepare({0, 9, 14});
     EXPECT_EQ(small.p.Anneal.ProposeFileName(false, false), "V02060101-[P]-3");
     // No inverse: empty name.
     TRig none(4, 2, 1, 3, 2);
@@ -62,7 +56,7 @@ TEST(FileNames, Proposals) {
     both.p.FilterSettings.LBaseAdd = 2;
     both.p.Anneal.FilteredImport = true;
     both.p.Anneal.AllowedBlocks = {0, 1, 9, 14};
-    Prepare(both, {0, 9});
+    both.Prepare({0, 9});
     // Filtered: 3 of 4 allowed covered; overall 14 of 15; additional: 0 of 6 twice.
     EXPECT_EQ(both.p.Anneal.ProposeFileName(false, false),
               "V02060102-[FD-75%-1]-93%-1+0101L2-00%-6-2");
@@ -73,7 +67,7 @@ TEST(Saving, TextCompressedInverseAndClipboard) {
     TRig rig(7, 3, 2, 3, 3);
     rig.p.Settings.Selected.assign(101, false);
     for (int n : {3, 8, 11, 20, 31, 40, 45}) rig.p.Settings.Selected[n] = true; // My numbers
-    Prepare(rig, {34, 0, 10}); // {5,6,7}, {1,2,3}, {1,4,6}
+    rig.Prepare({34, 0, 10}); // {5,6,7}, {1,2,3}, {1,4,6}
     rig.host.SaveAnswers = {{true, dir.Str() + "/c.txt", 1},
                             {true, dir.Str() + "/c", 2},
                             {true, dir.Str() + "/inv.dat", 1}};
@@ -99,7 +93,7 @@ TEST(Saving, RefusalsAndWarnings) {
     rig.p.FilterSettings.CovAdd = true;
     rig.p.FilterSettings.tAdd = 1;
     rig.p.FilterSettings.mAdd = 1;
-    Prepare(rig, {0, 0, 5});
+    rig.Prepare({0, 0, 5});
     try {
         rig.p.Anneal.Save(true, false);
         FAIL();
@@ -114,7 +108,7 @@ TEST(Saving, RefusalsAndWarnings) {
 
     // No inverse exists for c(4,2,1,3): nothing happens, not even the dialog.
     TRig none(4, 2, 1, 3, 2);
-    Prepare(none, {0, 5});
+    none.Prepare({0, 5});
     none.p.Anneal.Save(true, false);
     EXPECT_EQ(
         std::count(none.host.Events.begin(), none.host.Events.end(), "save dialog (text only)"), 0);
@@ -125,7 +119,7 @@ TEST(AutoSave, WritesTheNewFileBeforeDeletingTheOld) {
     TRig rig(7, 3, 2, 3, 3);
     rig.p.Options.ImprovementAutoSaveMode = true;
     rig.p.Options.ImprovementAutoSaveDir = dir.Path.string();
-    Prepare(rig, {0, 10, 34});
+    rig.Prepare({0, 10, 34});
     rig.p.Anneal.AutoSaveNow(); // no timer: nothing pending
     EXPECT_TRUE(fs::is_empty(dir.Path));
 
